@@ -1,0 +1,49 @@
+#include "log/LogSave.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <cwchar>
+
+#include "log/LogSaveCloseFile.h"
+
+CLogSave* CLogSave::GetInstance() {
+    static CLogSave instance(GetBasePath());
+    return &instance;
+}
+
+CLogSave::CLogSave(const std::wstring& baseFolder) {
+    m_strPath = baseFolder + L"ToolLog";
+    if (::GetFileAttributesW(m_strPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ::CreateDirectoryW(m_strPath.c_str(), nullptr);  // a failure shows up as dropped lines
+    }
+    m_strPath += L"\\";
+    const std::wstring value = ReadConfig(baseFolder + L"logCfg.ini", L"Log", L"print", L"-1");
+    m_bPrint = _wtoi(value.c_str()) == 1;
+    m_pLogBase = std::make_unique<CLogSaveCloseFile>(m_strPath);
+}
+
+CLogSave::~CLogSave() = default;
+
+void CLogSave::WriteLog(std::string text, std::string fileName, bool always) {
+    if ((always || m_bPrint) && m_pLogBase) m_pLogBase->SaveText(text, fileName);
+}
+
+std::wstring CLogSave::GetBasePath() {
+    wchar_t folder[1024] = {};
+    if (!::SHGetSpecialFolderPathW(nullptr, folder, CSIDL_COMMON_APPDATA, FALSE)) {
+        return std::wstring();
+    }
+    return std::wstring(folder) + L"\\";
+}
+
+std::wstring CLogSave::ReadConfig(const std::wstring& file, const wchar_t* section,
+                                  const wchar_t* key, const wchar_t* defaultValue) {
+    wchar_t value[100] = {};
+    ::GetPrivateProfileStringW(section, key, defaultValue, value, 100, file.c_str());
+    std::wstring text(value);
+    const wchar_t* blanks = L" \t\r\n";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::wstring::npos) return std::wstring();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}

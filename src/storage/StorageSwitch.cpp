@@ -1,0 +1,110 @@
+#include "storage/StorageSwitch.h"
+
+#include "log/LogSave.h"
+#include "log/LogText.h"
+#include "storage/StorageState.h"
+#include "system/CommandRunner.h"
+#include "system/RegReader.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+const char kSwitchLog[] = "Ombrel.txt";
+const wchar_t kSuccessText[] = L"操作成功完成";
+
+void Log(const wchar_t* text) {
+    CLogSave::GetInstance()->WriteLog(ToLogText(text), kSwitchLog, true);
+}
+
+}  // namespace
+
+int ReadUsbStorStart(DWORD* start) {
+    return CRegReader().ReadDword(HKEY_LOCAL_MACHINE, kUsbStorKey, kUsbStorStartValue, start);
+}
+
+struct CStorageSwitch::Operation {
+    LPTHREAD_START_ROUTINE threadProc;
+    const wchar_t* commandLine;
+    DWORD valueWritten;
+    SwitchResult succeeded;
+    SwitchResult failed;
+    const wchar_t* failureLog;
+    const wchar_t* threadFailureLog;
+};
+
+const CStorageSwitch::Operation CStorageSwitch::kDisable = {
+    &CStorageSwitch::DisableThreadProc,
+    L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v \"Start\" "
+    L"/d 4 /t REG_DWORD /f",
+    kStartDisabled,
+    RESULT_DISABLE_OK,
+    RESULT_DISABLE_FAILED,
+    L"U盘禁用失败",
+    L"创建U盘禁用线程失败",
+};
+
+const CStorageSwitch::Operation CStorageSwitch::kEnable = {
+    &CStorageSwitch::EnableThreadProc,
+    L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v \"Start\" "
+    L"/d 3 /t REG_DWORD /f",
+    kStartEnabled,
+    RESULT_ENABLE_OK,
+    RESULT_ENABLE_FAILED,
+    L"U盘启用失败",
+    L"创建U盘启用线程失败",
+};
+
+CStorageSwitch::CStorageSwitch(CommandRunner runCommand)
+    : m_runCommand(runCommand != nullptr ? runCommand : &RunCommand) {}
+
+int CStorageSwitch::SetNotifyWnd(HWND hWnd) {
+    if (hWnd == nullptr) return 0;
+    m_hNotifyWnd = hWnd;
+    return 1;
+}
+
+int CStorageSwitch::StartDisable() { return Start(kDisable); }
+int CStorageSwitch::StartEnable() { return Start(kEnable); }
+
+DWORD WINAPI CStorageSwitch::DisableThreadProc(LPVOID param) {
+    static_cast<CStorageSwitch*>(param)->DoDisable();
+    return 1;
+}
+
+DWORD WINAPI CStorageSwitch::EnableThreadProc(LPVOID param) {
+    static_cast<CStorageSwitch*>(param)->DoEnable();
+    return 1;
+}
+
+int CStorageSwitch::DoDisable() { return Run(kDisable); }
+int CStorageSwitch::DoEnable() { return Run(kEnable); }
+
+int CStorageSwitch::Start(const Operation& operation) {
+    // The worker runs detached: nothing waits for it or reads its exit code.
+    win::UniqueKernelHandle thread(
+        ::CreateThread(nullptr, 0, operation.threadProc, this, 0, nullptr));
+    if (thread) return 1;
+    Log(operation.threadFailureLog);
+    return 0;
+}
+
+int CStorageSwitch::Run(const Operation& operation) {
+    std::wstring output;
+    const int started = m_runCommand(operation.commandLine, output);
+
+    // The success text is printed only by a Chinese-language reg. When it is missing but
+    // the command ran, the value itself tells whether the write took effect.
+    bool succeeded = started == 1 && output.find(kSuccessText) != std::wstring::npos;
+    if (started == 1 && !succeeded) {
+        DWORD start = 0;
+        succeeded = ReadUsbStorStart(&start) == 1 && start == operation.valueWritten;
+    }
+
+    ::SendMessageW(m_hNotifyWnd, WM_CLOSE_PROGRESS, 0, 0);
+    ::SendMessageW(m_hNotifyWnd, WM_SWITCH_RESULT,
+                   succeeded ? operation.succeeded : operation.failed, 0);
+    if (succeeded) return 1;
+    // Written only once the user has closed the failure prompt.
+    Log(operation.failureLog);
+    return 0;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Turns USB storage off or on by running the reg command on a worker thread, and
+// reports the outcome to the notify window with WM_CLOSE_PROGRESS, then WM_SWITCH_RESULT.
+
+#include <windows.h>
+
+#include <string>
+
+#include "storage/SwitchMessages.h"
+
+class CStorageSwitch {
+public:
+    // How a command line is run: RunCommand, or a stand-in where a test needs a command
+    // that cannot be started.
+    using CommandRunner = int (*)(std::wstring command, std::wstring& output);
+
+    explicit CStorageSwitch(CommandRunner runCommand = nullptr);
+
+    // Stores the receiver of the reports; a null handle is refused (0) and changes nothing.
+    int SetNotifyWnd(HWND hWnd);
+
+    // 1 when the worker thread runs, 0 (and one log line) when it could not be created.
+    int StartDisable();
+    int StartEnable();
+
+    static DWORD WINAPI DisableThreadProc(LPVOID param);
+    static DWORD WINAPI EnableThreadProc(LPVOID param);
+
+    // The worker bodies: 1 after a success report, 0 after a failure report.
+    int DoDisable();
+    int DoEnable();
+
+private:
+    struct Operation;
+    static const Operation kDisable;
+    static const Operation kEnable;
+
+    int Start(const Operation& operation);
+    int Run(const Operation& operation);
+
+    HWND m_hNotifyWnd = nullptr;
+    CommandRunner m_runCommand;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// Runs one command line through the system's command interpreter with no window and
+// collects what it prints; and tells whether a 32-bit process runs on 64-bit Windows.
+
+#include <string>
+
+// 1 when this is a 32-bit process on 64-bit Windows, else 0.
+int IsRunningOnWow64();
+
+// Runs "cmd /C <command>" and appends its standard output and error, decoded from the
+// ANSI code page, to `output`. Returns 1 once the command was started and has ended
+// (whatever its own exit status), 0 when it could not be started (output untouched).
+int RunCommand(std::wstring command, std::wstring& output);
+
+// The system folder ("...\system32"); on the WOW64 road, while redirection is off, the
+// interpreter found there is the 64-bit one.
+std::wstring SystemDirectory();

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "log/LogSave.h"
+#include "log/LogText.h"
+#include "storage/StorageState.h"
+#include "storage/StorageSwitch.h"
+#include "support/ReceiverWindow.h"
+#include "support/TestFiles.h"
+#include "system/CommandRunner.h"
+
+namespace {
+
+void SetStart(DWORD value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStorKey, 0, nullptr, 0,
+                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr));
+    RegSetValueExW(key, kUsbStorStartValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
+                   sizeof(value));
+    RegCloseKey(key);
+}
+
+DWORD Start() {
+    DWORD value = 0;
+    EXPECT_EQ(1, ReadUsbStorStart(&value));
+    return value;
+}
+
+std::wstring SwitchLogPath() { return CLogSave::GetInstance()->LogDirectory() + L"Ombrel.txt"; }
+
+std::vector<std::string> SwitchLog() { return test::SplitLines(test::ReadBytes(SwitchLogPath())); }
+
+// Stand-ins for the command runner, for faults a real reg cannot produce here.
+std::wstring g_lastCommand;
+int RecordingRunner(std::wstring command, std::wstring& output) {
+    g_lastCommand = command;
+    return RunCommand(command, output);
+}
+int AccessDeniedRunner(std::wstring, std::wstring& output) {
+    output += L"错误: 拒绝访问。\r\n";
+    return 1;
+}
+int NotStartedRunner(std::wstring, std::wstring&) { return 0; }
+
+// Runs one worker body on a thread of its own while this thread serves the receiver.
+void RunWorker(CStorageSwitch& storageSwitch, LPTHREAD_START_ROUTINE proc) {
+    HANDLE thread = CreateThread(nullptr, 0, proc, &storageSwitch, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    EXPECT_TRUE(test::PumpUntilSignalled(thread, 60000));
+    DWORD exitCode = 0;
+    GetExitCodeThread(thread, &exitCode);
+    EXPECT_EQ(1u, exitCode);
+    CloseHandle(thread);
+}
+
+void ExpectReports(const test::ReceiverWindow& receiver, WPARAM result) {
+    ASSERT_EQ(2u, receiver.Received().size());
+    EXPECT_EQ(WM_CLOSE_PROGRESS, receiver.Received()[0].message);
+    EXPECT_EQ(0u, receiver.Received()[0].wParam);
+    EXPECT_EQ(0, receiver.Received()[0].lParam);
+    EXPECT_EQ(WM_SWITCH_RESULT, receiver.Received()[1].message);
+    EXPECT_EQ(result, receiver.Received()[1].wParam);
+    EXPECT_EQ(0, receiver.Received()[1].lParam);
+}
+
+TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
+    struct Case {
+        DWORD before;
+        LPTHREAD_START_ROUTINE proc;
+        DWORD after;
+        WPARAM result;
+        const wchar_t* command;
+    } cases[] = {
+        {3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK,
+         L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v "
+         L"\"Start\" /d 4 /t REG_DWORD /f"},
+        {4, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK,
+         L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v "
+         L"\"Start\" /d 3 /t REG_DWORD /f"},
+        // Enabling what is already enabled succeeds again.
+        {3, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        SetStart(c.before);
+        const size_t logged = SwitchLog().size();
+        test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
+        CStorageSwitch storageSwitch(&RecordingRunner);
+        ASSERT_EQ(1, storageSwitch.SetNotifyWnd(receiver.Handle()));
+        RunWorker(storageSwitch, c.proc);
+        ExpectReports(receiver, c.result);
+        EXPECT_EQ(c.after, Start());
+        if (c.command) {
+            EXPECT_EQ(c.command, g_lastCommand);
+        }
+        EXPECT_EQ(logged, SwitchLog().size()) << "a success is not logged";
+    }
+}
+
+TEST(StorageSwitch, FailureIsReportedAndLoggedOnlyAfterTheResultSendHasReturned) {
+    struct Case {
+        CStorageSwitch::CommandRunner runner;
+        DWORD before;
+        LPTHREAD_START_ROUTINE proc;
+        WPARAM result;
+        const wchar_t* logText;
+    } cases[] = {
+        {&AccessDeniedRunner, 3, &CStorageSwitch::DisableThreadProc, RESULT_DISABLE_FAILED,
+         L"U盘禁用失败"},
+        {&AccessDeniedRunner, 4, &CStorageSwitch::EnableThreadProc, RESULT_ENABLE_FAILED,
+         L"U盘启用失败"},
+        // A command that never started is a failure even where the value already holds.
+        {&NotStartedRunner, 4, &CStorageSwitch::DisableThreadProc, RESULT_DISABLE_FAILED,
+         L"U盘禁用失败"},
+        {&NotStartedRunner, 3, &CStorageSwitch::EnableThreadProc, RESULT_ENABLE_FAILED,
+         L"U盘启用失败"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        SetStart(c.before);
+        const size_t logged = SwitchLog().size();
+        test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
+        size_t loggedWhileReporting = 0;
+        receiver.onMessage = [&](const test::ReceivedMessage& message) {
+            if (message.message != WM_SWITCH_RESULT) return;
+            Sleep(300);  // the worker is blocked in its send: nothing may be logged yet
+            loggedWhileReporting = SwitchLog().size();
+        };
+        CStorageSwitch storageSwitch(c.runner);
+        storageSwitch.SetNotifyWnd(receiver.Handle());
+        RunWorker(storageSwitch, c.proc);
+
+        ExpectReports(receiver, c.result);
+        EXPECT_EQ(logged, loggedWhileReporting);
+        const auto lines = SwitchLog();
+        ASSERT_EQ(logged + 1, lines.size());
+        EXPECT_EQ(ToLogText(c.logText), lines.back().substr(30));
+        EXPECT_EQ(c.before, Start()) << "the stand-in wrote nothing";
+    }
+}
+
+TEST(StorageSwitch, NullNotifyWindowIsRefusedAndTheStoredOneKept) {
+    test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
+    CStorageSwitch storageSwitch(&AccessDeniedRunner);
+    EXPECT_EQ(0, storageSwitch.SetNotifyWnd(nullptr));
+    EXPECT_EQ(1, storageSwitch.SetNotifyWnd(receiver.Handle()));
+    EXPECT_EQ(0, storageSwitch.SetNotifyWnd(nullptr));
+    SetStart(4);
+    RunWorker(storageSwitch, &CStorageSwitch::EnableThreadProc);
+    ExpectReports(receiver, RESULT_ENABLE_FAILED);
+}
+
+TEST(StorageSwitch, StartRunsTheWorkerDetachedAndItsReportsArrive) {
+    SetStart(3);
+    test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
+    HANDLE resultSeen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    receiver.onMessage = [&](const test::ReceivedMessage& message) {
+        if (message.message == WM_SWITCH_RESULT) SetEvent(resultSeen);
+    };
+    CStorageSwitch storageSwitch;
+    storageSwitch.SetNotifyWnd(receiver.Handle());
+    ASSERT_EQ(1, storageSwitch.StartDisable());
+    EXPECT_TRUE(test::PumpUntilSignalled(resultSeen, 60000));
+    CloseHandle(resultSeen);
+    ExpectReports(receiver, RESULT_DISABLE_OK);
+    EXPECT_EQ(4u, Start());
+}
+
+}  // namespace

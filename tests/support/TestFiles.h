@@ -1,0 +1,33 @@
+#pragma once
+// File helpers for tests: a temporary folder that removes itself, whole-file reads and
+// writes, and where the test program lives.
+
+#include <string>
+#include <vector>
+
+namespace test {
+
+class TempDir {
+public:
+    TempDir();  // a new, empty folder under the system's temporary folder
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::wstring& Path() const { return m_path; }  // without trailing backslash
+    std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+void RemoveTree(const std::wstring& path);
+bool Exists(const std::wstring& path);
+std::string ReadBytes(const std::wstring& path);  // empty when missing
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::wstring ProgramDirectory();
+
+// Splits on CR LF; a missing final line end leaves a last partial line.
+std::vector<std::string> SplitLines(const std::string& text);
+
+}  // namespace test
