@@ -3,6 +3,7 @@
 #include "log/LogSave.h"
 #include "log/LogText.h"
 #include "storage/StorageState.h"
+#include "storage/SystemVersion.h"
 #include "system/CommandRunner.h"
 #include "system/RegReader.h"
 #include "win/UniqueHandle.h"
@@ -62,6 +63,8 @@ int CStorageSwitch::SetNotifyWnd(HWND hWnd) {
     m_hNotifyWnd = hWnd;
     return 1;
 }
+
+int CStorageSwitch::IsSupportedSystem() { return IsSupportedVersion(ReadWindowsVersion()) ? 1 : 0; }
 
 int CStorageSwitch::StartDisable() { return Start(kDisable); }
 int CStorageSwitch::StartEnable() { return Start(kEnable); }

@@ -23,6 +23,9 @@ public:
     int StartDisable();
     int StartEnable();
 
+    // 1 on Windows 7 or Windows 10, 0 on any other version.
+    static int IsSupportedSystem();
+
     static DWORD WINAPI DisableThreadProc(LPVOID param);
     static DWORD WINAPI EnableThreadProc(LPVOID param);
 

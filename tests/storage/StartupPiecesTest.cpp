@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "storage/MouseHook.h"
+#include "storage/StorageSwitch.h"
+#include "storage/SystemVersion.h"
+#include "support/ReceiverWindow.h"
+
+namespace {
+
+TEST(SystemVersion, OnlyWindows7And10AreSupported) {
+    struct Case {
+        WindowsVersion version;
+        bool supported;
+    } cases[] = {
+        {{5, 0}, false},  {{5, 1}, false},  {{5, 2}, false}, {{6, 0}, false},
+        {{6, 1}, true},   {{6, 2}, false},  {{6, 3}, false}, {{10, 0}, true},
+        {{10, 1}, false}, {{11, 0}, false}, {{0, 0}, false}, {{7, 1}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.supported, IsSupportedVersion(c.version))
+            << c.version.major << "." << c.version.minor;
+    }
+}
+
+TEST(SystemVersion, ReadsWhatTheSystemReportsWithoutTheManifestBendingIt) {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    ASSERT_NE(nullptr, rtlGetVersion);
+    OSVERSIONINFOW expected = {};
+    expected.dwOSVersionInfoSize = sizeof(expected);
+    ASSERT_EQ(0, rtlGetVersion(&expected));
+    const WindowsVersion read = ReadWindowsVersion();
+    EXPECT_EQ(expected.dwMajorVersion, read.major);
+    EXPECT_EQ(expected.dwMinorVersion, read.minor);
+    // The test bench runs a Windows 7 prefix.
+    EXPECT_EQ(1, CStorageSwitch::IsSupportedSystem());
+}
+
+void Click(int x, int y) {
+    SetCursorPos(x, y);
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void Move(int dx, int dy) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+TEST(MouseHook, EachLeftPressAnywherePostsOneMessageAndNothingElseDoes) {
+    test::ReceiverWindow panel(WM_HOOK_LBUTTONDOWN, WM_HOOK_LBUTTONDOWN);
+    CMouseHook hook;
+    EXPECT_EQ(0, hook.SetTarget(nullptr));
+    ASSERT_EQ(1, hook.SetTarget(panel.Handle()));
+    ASSERT_EQ(1, hook.Install());
+
+    Click(300, 300);
+    Move(5, 5);
+    Click(1200, 700);
+    test::PumpFor(500);
+    ASSERT_EQ(2u, panel.Received().size());
+    for (const test::ReceivedMessage& message : panel.Received()) {
+        EXPECT_EQ(static_cast<WPARAM>(WM_LBUTTONDOWN), message.wParam);
+    }
+
+    hook.Uninstall();
+    hook.Uninstall();  // a second removal is harmless
+    Click(300, 300);
+    test::PumpFor(300);
+    EXPECT_EQ(2u, panel.Received().size());
+}
+
+}  // namespace
