@@ -76,9 +76,18 @@ struct ModuleTraits {
     static void Close(Handle h) { ::FreeLibrary(h); }
 };
 
+// Directory searches from FindFirstFileW.
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueFind = UniqueHandle<FindHandleTraits>;
 
 }  // namespace win
