@@ -236,6 +236,28 @@ TEST_F(SkinButtonTest, FailedLoadKeepsWhatThatStateHad) {
     EXPECT_EQ(kHover, WaitForFace(mixed, kHover));
 }
 
+TEST_F(SkinButtonTest, EnlargedPngFaceLeavesOutItsLastColumnAndRow) {
+    const int width = 52, height = 68;  // the close button at twice its size
+    win::ImagePtr normal = test::LoadPicture(IDB_CLOSE_NORMAL);
+    const RECT whole = {0, 0, 26, 34}, trimmed = {0, 0, 25, 33};
+    const std::vector<test::Pixels> candidates = {
+        test::RenderOnWhite(normal.get(), width, height, &whole),
+        test::RenderOnWhite(normal.get(), width, height, &trimmed)};
+    m_dialog.Place(m_close, 150, 380, width, height);
+    struct Case {
+        float scale;
+        int drawn;  // 0 whole, 1 trimmed
+    } cases[] = {{1.0f, 0}, {0.75f, 0}, {1.01f, 1}, {2.0f, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scale);
+        m_close.SetScale(c.scale);
+        m_close.Invalidate();
+        m_close.UpdateWindow();
+        EXPECT_EQ(c.drawn,
+                  test::ClosestPicture(test::CaptureClient(m_close.GetSafeHwnd()), candidates));
+    }
+}
+
 TEST_F(SkinButtonTest, TransparentFacePixelsShowTheBackgroundSliceOrWhite) {
     // The more-solutions faces have transparent pixels; the panel's top is blue.
     const int width = 266, height = 60;
@@ -252,10 +274,10 @@ TEST_F(SkinButtonTest, TransparentFacePixelsShowTheBackgroundSliceOrWhite) {
         bool withSlice;
         int top;  // where it goes in the dialog, apart from the other
     } cases[] = {
-        {"PNG button over the slice", &m_png, true, 300},
-        {"PNG button without background", &m_png, false, 300},
-        {"image button over the slice", &m_image, true, 400},
-        {"image button without background", &m_image, false, 400},
+        {"PNG button over the slice", &m_png, true, 360},
+        {"PNG button without background", &m_png, false, 360},
+        {"image button over the slice", &m_image, true, 440},
+        {"image button without background", &m_image, false, 440},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

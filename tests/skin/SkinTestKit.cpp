@@ -39,6 +39,13 @@ void SkinTestDialog::DoDataExchange() {
 
 BOOL SkinTestDialog::OnInitDialog() {
     CDialog::OnInitDialog();
+    // Only the controls under test show, so that none paints over another.
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        bool bound = false;
+        for (const auto& control : m_controls) bound |= control.second->GetSafeHwnd() == child;
+        if (!bound) ::ShowWindow(child, SW_HIDE);
+    }
     if (m_setUp) m_setUp(*this);
     return TRUE;
 }

@@ -14,7 +14,8 @@
 namespace test {
 
 // A modeless dialog from `templateId`, placed at a fixed spot on top of everything, whose
-// controls are bound to the objects given; it records the commands it receives.
+// controls are bound to the objects given (the others are hidden); it records the
+// commands it receives.
 class SkinTestDialog : public CDialog {
 public:
     SkinTestDialog(UINT templateId, std::vector<std::pair<int, CSubclassWnd*>> controls);
