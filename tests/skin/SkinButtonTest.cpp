@@ -97,6 +97,24 @@ TEST_F(SkinButtonTest, RestPressReleaseAndLeaveChangeTheFace) {
     }
 }
 
+TEST_F(SkinButtonTest, SecondPressOfADoubleClickShowsThePressedFaceToo) {
+    for (ButtonUnderTest* b : {&m_png, &m_image}) {
+        SCOPED_TRACE(b->name);
+        test::MoveMouseTo(Centre(*b));
+        ASSERT_EQ(kHover, WaitForFace(*b, kHover));
+        test::LeftButton(true);
+        ASSERT_EQ(kPressed, WaitForFace(*b, kPressed));
+        test::LeftButton(false);
+        ASSERT_EQ(kHover, WaitForFace(*b, kHover));
+        test::LeftButton(true);  // within the double-click time
+        EXPECT_EQ(kPressed, WaitForFace(*b, kPressed));
+        test::LeftButton(false);
+        EXPECT_EQ(kHover, WaitForFace(*b, kHover));
+        test::MoveMouseAway();
+        ASSERT_EQ(kNormal, WaitForFace(*b, kNormal));
+    }
+}
+
 TEST_F(SkinButtonTest, DisabledWindowShowsTheDisabledFaceAndKeepsItsState) {
     // A disabled window gets no real mouse input; the messages a control could still be
     // sent must not change its state either.
@@ -234,6 +252,33 @@ TEST_F(SkinButtonTest, FailedLoadKeepsWhatThatStateHad) {
     EXPECT_EQ(kNormal, WaitForFace(mixed, kNormal));
     test::MoveMouseTo(Centre(mixed));
     EXPECT_EQ(kHover, WaitForFace(mixed, kHover));
+}
+
+TEST_F(SkinButtonTest, ImageButtonWithoutFacesStillShowsItsSliceAndWorks) {
+    win::ImagePtr panel = test::LoadPicture(IDB_PANEL);
+    const RECT slice = {60, 40, 60 + 246, 40 + 47};
+    m_disable.FreeStateImages();
+    m_disable.SetBkImage(panel.get());
+    m_disable.SetBkImageRect(slice);
+    m_disable.Invalidate();
+    m_disable.UpdateWindow();
+    const RECT whole = {0, 0, 400, 600};
+    const test::Pixels panelPixels = test::RenderOnWhite(panel.get(), 400, 600, &whole);
+    test::Pixels expected;
+    expected.width = 246;
+    expected.height = 47;
+    for (int y = slice.top; y < slice.bottom; ++y) {
+        for (int x = slice.left; x < slice.right; ++x) {
+            expected.colours.push_back(panelPixels.At(x, y));
+        }
+    }
+    EXPECT_LT(test::MeanDifference(expected, test::CaptureClient(m_disable.GetSafeHwnd())), 3.0);
+
+    test::MoveMouseTo(Centre(m_image));
+    test::LeftButton(true);
+    test::LeftButton(false);
+    EXPECT_TRUE(test::PumpUntil([&] { return !m_dialog.commands.empty(); }, 2000));
+    test::MoveMouseAway();
 }
 
 TEST_F(SkinButtonTest, EnlargedPngFaceLeavesOutItsLastColumnAndRow) {
