@@ -108,18 +108,6 @@ TEST_F(DrawTextStaticTest, AlignmentModePlacesTheText) {
     }
 }
 
-TEST_F(DrawTextStaticTest, CentredBlockOfWrappedLinesIsCentredAsAWhole) {
-    m_version.SetWindowText(L"同意同意同意同意同意同意同意同意同意同意同意同意");
-    for (int mode : {0, 3, 5, 7}) {
-        SCOPED_TRACE(mode);
-        m_version.SetAlignMode(mode);
-        const test::Pixels shown = Repainted(m_version);
-        const RECT ink = test::InkBounds(shown, {0, 0, shown.width, shown.height}, test::IsDark);
-        EXPECT_GT(ink.bottom - ink.top, 20) << "two lines at least";
-        EXPECT_NEAR(shown.height / 2, (ink.top + ink.bottom) / 2, 4);
-    }
-}
-
 TEST_F(DrawTextStaticTest, ModeAboveSevenPaintsGroundAndSliceButNoText) {
     win::ImagePtr panel = test::LoadPicture(IDB_PANEL);
     m_version.SetBkImage(panel.get());
