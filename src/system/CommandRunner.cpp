@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "system/Wow64Redirection.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -14,31 +15,6 @@ IsWow64ProcessFn g_isWow64Process = nullptr;
 const size_t kCommandLineChars = 2048;
 const DWORD kReadBufferBytes = 4096;
 const DWORD kPauseAfterChunkMs = 500;
-
-// Switches file-system redirection off for the calling thread while alive, so that the
-// 64-bit interpreter (and the 64-bit reg.exe) start on 64-bit Windows.
-class RedirectionOff {
-public:
-    explicit RedirectionOff(bool wanted) {
-        if (!wanted) {
-            m_ok = true;
-            return;
-        }
-        m_active = ::Wow64DisableWow64FsRedirection(&m_saved) == TRUE;
-        m_ok = m_active;
-    }
-    ~RedirectionOff() {
-        if (m_active) ::Wow64RevertWow64FsRedirection(m_saved);
-    }
-    RedirectionOff(const RedirectionOff&) = delete;
-    RedirectionOff& operator=(const RedirectionOff&) = delete;
-    bool Ok() const { return m_ok; }
-
-private:
-    PVOID m_saved = nullptr;
-    bool m_active = false;
-    bool m_ok = false;
-};
 
 std::wstring DecodeAnsi(const char* text) {
     int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
