@@ -53,8 +53,11 @@ HttpAnswer HttpGet(const std::wstring& address, DWORD timeoutMs) {
                                          WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                          WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return answer;
+    // No limit on name resolution: with one, some WinHTTP implementations resolve on a
+    // pool thread that can outlive the module (and crash once the library is freed).
+    // Without one it runs on this thread, which keeps both loaded.
     const int timeout = static_cast<int>(timeoutMs);
-    ::WinHttpSetTimeouts(session.Get(), timeout, timeout, timeout, timeout);
+    ::WinHttpSetTimeouts(session.Get(), 0, timeout, timeout, timeout);
     UniqueInternet connection(::WinHttpConnect(session.Get(), host.c_str(), parts.nPort, 0));
     if (!connection) return answer;
     UniqueInternet request(::WinHttpOpenRequest(connection.Get(), L"GET", path.c_str(), nullptr,
