@@ -1,0 +1,51 @@
+#pragma once
+// The waiting window shown while a switch runs: a white text with a run of animated dots
+// on a small skinned pair. No buttons, no dragging, no keys: it ends only when its owner
+// sends WM_CLOSE_PROGRESS, and DoModal then answers IDOK.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "skin/DrawStateInfoStatic.h"
+#include "skin/LayeredPair.h"
+#include "storage/SwitchMessages.h"
+
+class CExecutePromptChildDlg : public CLayeredInnerDlg {
+public:
+    explicit CExecutePromptChildDlg(const LayeredPairParams& params);
+
+    // A text shorter than two characters shows the default waiting text.
+    void SetPromptText(std::wstring text) { m_promptText = std::move(text); }
+    void StopAnimation();
+
+protected:
+    void DoDataExchange() override;
+    void LayoutControls(bool first) override;
+    void OnDestroy() override;
+
+private:
+    CDrawStateInfoStatic m_text;
+    std::wstring m_promptText;
+};
+
+class CExecutePromptDlg : public CLayeredOuterDlg {
+public:
+    CExecutePromptDlg();
+
+    // Set before DoModal; the text cannot change while the dialog is shown.
+    void SetPromptText(std::wstring text) { m_promptText = std::move(text); }
+
+protected:
+    // Another set of templates and pictures (tests use it to take a picture away).
+    explicit CExecutePromptDlg(const LayeredPairParams& params);
+
+    std::unique_ptr<CLayeredInnerDlg> CreateInner() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnCloseProgress();
+
+    std::wstring m_promptText;
+};
