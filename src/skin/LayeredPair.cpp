@@ -186,14 +186,35 @@ void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
     m_pInner->ShowWindow(SW_SHOW);
 }
 
+namespace {
+// Posted to the outer window once it has been shown.
+const UINT kRaiseInner = WM_APP + 0x51;
+}  // namespace
+
 bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_MOVE) {
-        OnMove();
-        return false;
+    switch (message) {
+        case WM_MOVE:
+            OnMove();
+            return false;
+        case WM_SHOWWINDOW:
+            if (wParam != 0) PostMessage(kRaiseInner);
+            return false;
+        case kRaiseInner:
+            RaiseInner();
+            return true;
+        default:
+            return CDialog::OnMessage(message, wParam, lParam, result);
     }
-    return CDialog::OnMessage(message, wParam, lParam, result);
 }
 
+void CLayeredOuterDlg::RaiseInner() {
+    // Windows keeps owned windows above their owner. Wine without a window manager stacks
+    // the frame, mapped after the inner window, above it; showing the inner again once the
+    // frame is up puts it back on top there, and changes nothing elsewhere.
+    if (!m_pInner || !m_pInner->IsWindowVisible()) return;
+    m_pInner->ShowWindow(SW_HIDE);
+    m_pInner->ShowWindow(SW_SHOWNA);
+}
 void CLayeredOuterDlg::OnMove() {
     if (!m_bMoveInner || !m_pInner || !m_pInner->IsWindow()) return;
     const PairMargins margins = ScaledMargins();

@@ -106,6 +106,7 @@ private:
     void PushPicture(const RECT& target, POINT position);
     void CreateInnerWindow(const RECT& frame);
     void OnMove();
+    void RaiseInner();
     // The margins at this scale, each truncated on its own.
     PairMargins ScaledMargins() const;
 
