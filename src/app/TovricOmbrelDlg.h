@@ -1,0 +1,35 @@
+#pragma once
+// CTovricOmbrelDlg: the main window, the layered frame of the tool's face, centred on the
+// screen and scaled to its DPI, with the control panel laid over it. Closing it asks the
+// closing question; destroying it removes the program's own directory.
+
+#include <windows.h>
+
+#include "skin/LayeredPair.h"
+
+class COmbrelDlg;
+
+class CTovricOmbrelDlg : public CLayeredOuterDlg {
+public:
+    explicit CTovricOmbrelDlg(CWnd* parent = nullptr);
+    ~CTovricOmbrelDlg() override;
+
+    // Starts the hidden removal of the program's directory; only a directory of the
+    // tool's own is ever removed. Returns 1.
+    int RemoveOwnDirectory();
+
+protected:
+    std::unique_ptr<CLayeredInnerDlg> CreateInner() override;
+    RECT TargetRect(const RECT& windowRect) const override;
+    RECT FirstInnerFrame(const RECT& pushedWindow, const RECT& target) const override;
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnDestroy() override;
+
+private:
+    COmbrelDlg* Panel() const;
+    void AskClosingQuestion();
+    void PaintMinimised();
+
+    HICON m_hIcon;
+};

@@ -1,0 +1,430 @@
+#include "storage/OmbrelDlg.h"
+
+#include <oleauto.h>
+#include <windowsx.h>
+
+#include <cstdlib>
+
+#include "feedback/ToolIdentity.h"
+#include "log/LogSave.h"
+#include "log/LogText.h"
+#include "resource.h"
+#include "skin/PromptDlg.h"
+#include "skin/ResourceImage.h"
+#include "storage/StorageState.h"
+#include "win/Gdi.h"
+
+namespace {
+
+const UINT_PTR kHoverTimer = 33;
+const UINT_PTR kUpdateTimer = 38;
+const UINT kTimerMs = 100;
+const int kUpdateAvailable = 3;
+
+const char kStartupLog[] = "Kestrum.txt";
+const wchar_t kInitFailed[] = L"工具初始化失败";
+const wchar_t kAgreementText[] = L"同意《Harvane服务工具使用许可协议》";
+const wchar_t kFeedbackText[] = L"反馈问题";
+const wchar_t kUpdateNotice[] = L"检测到当前工具有新的版本更新，请下载最新版本使用。";
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kLinkColour = 0xFF5C5C;  // blue 255, green 92, red 92
+const COLORREF kLinkHoverColour = 0xFF0000;
+
+int Scaled(float scale, double value) { return static_cast<int>(scale * value); }
+
+void MoveControl(CWnd& control, const RECT& rect) { control.MoveWindow(rect, TRUE); }
+
+RECT Rect(int left, int top, int right, int bottom) { return RECT{left, top, right, bottom}; }
+
+struct AgreementRequest {
+    HWND panel;
+    HWND checkBox;
+    WPARAM click;
+};
+
+}  // namespace
+
+struct COmbrelDlg::SwitchFlow {
+    int (CStorageSwitch::*start)();
+    const wchar_t* confirmation;  // null: no question asked
+    const wchar_t* startFailure;
+    const wchar_t* progressText;
+};
+
+const COmbrelDlg::SwitchFlow COmbrelDlg::kDisableFlow = {
+    &CStorageSwitch::StartDisable,
+    L"运行后所有的U盘将无法使用，如果需要使用U盘，需要再次运行本工具开启。本工具不是故障修复软件，"
+    L"不能解决U盘无法使用的问题。确认要禁用U盘吗？",
+    L"U盘禁用失败！",
+    L"正在禁用，请稍等",
+};
+
+const COmbrelDlg::SwitchFlow COmbrelDlg::kEnableFlow = {
+    &CStorageSwitch::StartEnable,
+    nullptr,
+    L"U盘启用失败！",
+    L"正在启用，请稍等",
+};
+
+COmbrelDlg::COmbrelDlg() : CLayeredInnerDlg(kMainPair) {
+    m_bDragging = 1;  // the first placement already moves the main window along
+}
+
+COmbrelDlg::~COmbrelDlg() { DestroyWindow(); }
+
+COmbrelDlg::AgreementState COmbrelDlg::ButtonsFor(bool agreed, int readOk, DWORD start) {
+    if (!readOk) return kKeepButtons;
+    if (!agreed) return kBothDisabled;
+    return start == kStartEnabled ? kOfferDisable : kOfferEnable;
+}
+
+void COmbrelDlg::DoDataExchange() {
+    Bind(IDC_DISABLE_BUTTON, m_disableButton);
+    Bind(IDC_ENABLE_BUTTON, m_enableButton);
+    Bind(IDC_VERSION_TEXT, m_versionText);
+    Bind(IDC_CLOSE_BUTTON, m_closeButton);
+    Bind(IDC_MINIMISE_BUTTON, m_minimiseButton);
+    Bind(IDC_MORE_TOOLS_BUTTON, m_moreToolsButton);
+    Bind(IDC_AGREE_CHECK, m_agreeCheck);
+    Bind(IDC_AGREEMENT_LINK, m_agreementLink);
+    Bind(IDC_FEEDBACK_LINK, m_feedbackLink);
+}
+
+BOOL COmbrelDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (BackgroundImage() == nullptr) return TRUE;
+
+    // The buttons as created until the registry says otherwise.
+    DWORD start = 0;
+    const int readOk = ReadUsbStorStart(&start);
+    if (readOk) {
+        m_disableButton.EnableWindow(start == kStartEnabled);
+        m_enableButton.EnableWindow(start != kStartEnabled);
+    }
+    StartupCheck();
+    LayoutControls(true);
+    m_bLaidOut = 1;
+    SetTimer(kHoverTimer, kTimerMs);
+    SetTimer(kUpdateTimer, kTimerMs);
+    m_bInitialized = 1;
+    return TRUE;
+}
+
+void COmbrelDlg::StartupCheck() {
+    if (!m_switch.SetNotifyWnd(m_hWnd))
+        return FailStartup(L"设置接收消息窗口指针失败", kInitFailed);
+    if (!CStorageSwitch::IsSupportedSystem()) {
+        return FailStartup(L"此工具不支持当前系统", L"此工具不支持当前系统");
+    }
+    if (!m_mouseHook.SetTarget(m_hWnd)) {
+        return FailStartup(L"设置钩子接收消息窗口指针失败", kInitFailed);
+    }
+    if (!m_mouseHook.Install()) return FailStartup(L"设置挂载失败", kInitFailed);
+    if (!m_feedback.Load()) return FailStartup(L"加载反馈DLL失败", kInitFailed);
+    if (!m_feedback.InitFreedbackDll(&m_toolInfo)) {
+        return FailStartup(L"初始化反馈DLL失败", kInitFailed);
+    }
+}
+
+void COmbrelDlg::FailStartup(const wchar_t* logText, const wchar_t* promptText) {
+    CLogSave::GetInstance()->WriteLog(ToLogText(logText), kStartupLog, true);
+    ShowPrompt(promptText, kPromptNotice, m_fScale);
+    std::exit(0);
+}
+
+void COmbrelDlg::LayoutControls(bool first) {
+    const RECT client = GetClientRect();
+    const float s = m_fScale;
+    const int L = client.left, T = client.top, R = client.right, B = client.bottom;
+    Gdiplus::Image* background = BackgroundImage();
+
+    // Window buttons in the top right corner.
+    const int closeLeft = static_cast<int>(R - 31.2 * s);
+    const int minimiseLeft = static_cast<int>(R - 59.8 * s);
+    if (first) {
+        m_closeButton.SetScale(s);
+        m_closeButton.LoadStateImages(IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED,
+                                      IDB_CLOSE_DISABLED);
+        m_minimiseButton.SetScale(s);
+        m_minimiseButton.LoadStateImages(IDB_MINIMISE_NORMAL, IDB_MINIMISE_HOVER,
+                                         IDB_MINIMISE_PRESSED, IDB_MINIMISE_DISABLED);
+    }
+    MoveControl(m_closeButton, Rect(closeLeft, T, static_cast<int>(closeLeft + 26 * s),
+                                    static_cast<int>(T + 34 * s)));
+    MoveControl(m_minimiseButton, Rect(minimiseLeft, T, static_cast<int>(minimiseLeft + 26 * s),
+                                       static_cast<int>(T + 34 * s)));
+
+    // Version line.
+    const int versionLeft = L + Scaled(s, 188);
+    const int versionTop = T + Scaled(s, 16);
+    if (first) {
+        m_versionText.SetWindowText(kToolVersion);
+        m_versionText.SetBkImage(background);
+        m_versionText.SetBkImageRect(Rect(188, 16, 328, 31));
+        m_versionText.SetTextFont(0, 0);
+        m_versionText.SetAlignMode(1);
+        m_versionText.SetBkColor(kWhite);
+        m_versionText.SetTextColors(kWhite, kWhite);
+    }
+    MoveControl(m_versionText, Rect(versionLeft, versionTop, versionLeft + Scaled(s, 140),
+                                    versionTop + Scaled(s, 15)));
+
+    // The two big buttons, one above the other around the middle.
+    const int bigLeft = L + static_cast<int>(400 * s / 2 - 246 * s / 2);
+    const int disableTop = T + static_cast<int>(600 * s / 2 - 60 * s);
+    const int enableTop = T + static_cast<int>(600 * s / 2);
+    if (first) {
+        m_disableButton.SetBkImage(background);
+        m_disableButton.SetBkImageRect(Rect(77, 240, 361, 287));
+        m_disableButton.SetHitInsets(0, 0, 0, 0);
+        m_disableButton.LoadStateImages(IDB_DISABLE_NORMAL, IDB_DISABLE_HOVER, IDB_DISABLE_PRESSED,
+                                        IDB_DISABLE_DISABLED);
+        m_enableButton.SetBkImage(background);
+        m_enableButton.SetBkImageRect(Rect(77, 300, 361, 347));
+        m_enableButton.SetHitInsets(0, 0, 0, 0);
+        m_enableButton.LoadStateImages(IDB_ENABLE_NORMAL, IDB_ENABLE_HOVER, IDB_ENABLE_PRESSED,
+                                       IDB_ENABLE_DISABLED);
+    }
+    MoveControl(m_disableButton,
+                Rect(bigLeft, disableTop, bigLeft + Scaled(s, 246), disableTop + Scaled(s, 47)));
+    MoveControl(m_enableButton,
+                Rect(bigLeft, enableTop, bigLeft + Scaled(s, 246), enableTop + Scaled(s, 47)));
+
+    // More tools, bottom left.
+    RECT moreTools;
+    if (R - L > 400) {
+        const int left = L + Scaled(s, 50);
+        const int top = B - Scaled(s, 55);
+        moreTools = Rect(left, top, left + Scaled(s, 58), top + Scaled(s, 18));
+    } else {
+        moreTools = Rect(L + 50, B - 55, L + 50 + 58, B - 55 + 18);
+    }
+    if (first) {
+        m_moreToolsButton.SetBkImage(background);
+        m_moreToolsButton.SetBkImageRect(R - L > 400 ? Rect(50, 545, 108, 563) : moreTools);
+        m_moreToolsButton.SetHitInsets(0, 0, 0, 0);
+        m_moreToolsButton.LoadStateImages(IDB_MORE_TOOLS_NORMAL, IDB_MORE_TOOLS_HOVER,
+                                          IDB_MORE_TOOLS_PRESSED, IDB_MORE_TOOLS_DISABLED);
+    }
+    MoveControl(m_moreToolsButton, moreTools);
+
+    // The bottom row: check box, agreement label, feedback link.
+    win::WindowDC dc(m_hWnd);
+    const HWND fontWindow = Owner() != nullptr ? Owner() : m_hWnd;
+    const int n = MeasureTextWidth(fontWindow, dc.Get(), kAgreementText, 0, 0) / 14;
+    const int f = static_cast<int>(MeasureTextWidth(fontWindow, dc.Get(), kFeedbackText, 0, 0) +
+                                   4 * s + 2 + 6);
+    const int rowTop = static_cast<int>(B - 25 * s);
+    const int rowBottom = static_cast<int>(rowTop + 20 * s);
+    const int checkLeft = Scaled(s, 8);
+    const RECT check =
+        Rect(checkLeft, rowTop, static_cast<int>(checkLeft + 16 * s + 2 * n + 2), rowBottom);
+    if (first) {
+        m_agreeCheck.SetParentFont();
+        m_agreeCheck.SetScale(s);
+        m_agreeCheck.SetCheck(BST_CHECKED);
+        for (CDrawTextStatic* link : {&m_agreementLink, &m_feedbackLink}) {
+            link->SetTextFont(0, 0);
+            link->SetAlignMode(1);
+            link->SetBkColor(kWhite);
+            link->SetTextColors(kLinkColour, kLinkHoverColour);
+        }
+    }
+    MoveControl(m_agreeCheck, check);
+    const int agreementLeft = check.right + 6;
+    MoveControl(m_agreementLink, Rect(agreementLeft, rowTop, agreementLeft + 14 * n, rowBottom));
+    MoveControl(m_feedbackLink, Rect(R - f - 6, rowTop, R - 6, rowBottom));
+}
+
+bool COmbrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_NCHITTEST:
+            m_feedbackLink.UpdateHover(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            m_agreementLink.UpdateHover(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            break;  // the drag strip is the pair's
+        case WM_LBUTTONDOWN:
+            OnLinkClick({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return false;
+        case WM_CLOSE_PROGRESS:
+            result = OnCloseProgress();
+            return true;
+        case WM_SWITCH_RESULT:
+            result = OnSwitchResult(wParam);
+            return true;
+        case WM_HOOK_LBUTTONDOWN:
+            result = 1;
+            return true;
+        case WM_AGREEMENT_STATE:
+            // Only the newest click's answer counts: older threads may finish later.
+            if (wParam == m_agreementClicks) ApplyButtons(static_cast<AgreementState>(lParam));
+            return true;
+        default:
+            break;
+    }
+    return CLayeredInnerDlg::OnMessage(message, wParam, lParam, result);
+}
+
+bool COmbrelDlg::OnCommand(UINT id, UINT code, HWND /*control*/) {
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+        case IDC_CLOSE_BUTTON:
+            ::SendMessageW(Owner(), WM_CLOSE, 0, 0);
+            return true;
+        case IDC_MINIMISE_BUTTON:
+            ::PostMessageW(Owner(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            return true;
+        case IDC_MORE_TOOLS_BUTTON: {
+            BSTR address = ::SysAllocString(m_toolInfo.moreToolsPage);
+            m_feedback.OpenUrl(address);
+            ::SysFreeString(address);
+            return true;
+        }
+        case IDC_AGREE_CHECK:
+            StartAgreementThread();
+            return true;
+        case IDC_DISABLE_BUTTON:
+            RunSwitch(kDisableFlow, m_disableButton);
+            return true;
+        case IDC_ENABLE_BUTTON:
+            RunSwitch(kEnableFlow, m_enableButton);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void COmbrelDlg::RunSwitch(const SwitchFlow& flow, CImageButton& button) {
+    // A click made with the keyboard while the cursor is elsewhere starts nothing.
+    if (!button.IsCursorInside()) return;
+    if (flow.confirmation != nullptr &&
+        ShowPrompt(flow.confirmation, kPromptQuestion, m_fScale) != IDOK) {
+        return;
+    }
+    if (!(m_switch.*flow.start)()) {
+        ShowNotice(flow.startFailure);
+        return;
+    }
+    // The progress window exists before this thread next retrieves messages, so the
+    // worker's close request always finds it, however fast the command ends.
+    m_pExecutePromptDlg = std::make_unique<CExecutePromptDlg>();
+    m_pExecutePromptDlg->SetPromptText(flow.progressText);
+    m_pExecutePromptDlg->SetScale(m_fScale);
+    m_pExecutePromptDlg->DoModal();
+}
+
+LRESULT COmbrelDlg::OnCloseProgress() {
+    if (m_pExecutePromptDlg && m_pExecutePromptDlg->IsWindow()) {
+        m_pExecutePromptDlg->SendMessage(WM_CLOSE_PROGRESS);
+    }
+    return 1;
+}
+
+LRESULT COmbrelDlg::OnSwitchResult(WPARAM code) {
+    switch (code) {
+        case RESULT_DISABLE_OK:
+        case RESULT_ENABLE_OK: {
+            DWORD start = 0;
+            const int readOk = ReadUsbStorStart(&start);
+            ApplyButtons(ButtonsFor(true, readOk, start));
+            ShowNotice(code == RESULT_DISABLE_OK ? L"U盘禁用成功" : L"U盘启用成功");
+            break;
+        }
+        case RESULT_DISABLE_FAILED:
+            ShowNotice(L"U盘禁用失败");
+            break;
+        case RESULT_ENABLE_FAILED:
+            ShowNotice(L"U盘启用失败");
+            break;
+        default:
+            break;
+    }
+    return 1;
+}
+
+void COmbrelDlg::ApplyButtons(AgreementState state) {
+    switch (state) {
+        case kBothDisabled:
+            m_disableButton.EnableButton(false);
+            m_enableButton.EnableButton(false);
+            break;
+        case kOfferDisable:
+            m_disableButton.EnableButton(true);
+            m_enableButton.EnableButton(false);
+            break;
+        case kOfferEnable:
+            m_disableButton.EnableButton(false);
+            m_enableButton.EnableButton(true);
+            break;
+        case kKeepButtons:
+            break;
+    }
+}
+
+void COmbrelDlg::ShowNotice(const wchar_t* text) { ShowPrompt(text, kPromptNotice, m_fScale); }
+
+void COmbrelDlg::StartAgreementThread() {
+    auto* request = new AgreementRequest{m_hWnd, m_agreeCheck.GetSafeHwnd(), ++m_agreementClicks};
+    HANDLE thread =
+        ::CreateThread(nullptr, 0, &COmbrelDlg::AgreementThreadProc, request, 0, nullptr);
+    if (thread == nullptr) {
+        delete request;
+        return;
+    }
+    ::CloseHandle(thread);
+}
+
+DWORD WINAPI COmbrelDlg::AgreementThreadProc(LPVOID param) {
+    std::unique_ptr<AgreementRequest> request(static_cast<AgreementRequest*>(param));
+    // The thread only reads; the panel applies the answer on its own thread.
+    const bool agreed = ::SendMessageW(request->checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    DWORD start = 0;
+    const int readOk = ReadUsbStorStart(&start);
+    ::PostMessageW(request->panel, WM_AGREEMENT_STATE, request->click,
+                   ButtonsFor(agreed, readOk, start));
+    return 1;
+}
+
+void COmbrelDlg::OnTimer(UINT_PTR id) {
+    if (id == kHoverTimer) {
+        POINT cursor;
+        ::GetCursorPos(&cursor);
+        m_agreementLink.UpdateHover(cursor.x, cursor.y);
+    } else if (id == kUpdateTimer) {
+        KillTimer(kUpdateTimer);
+        CheckForUpdate();
+    }
+}
+
+void COmbrelDlg::CheckForUpdate() {
+    if (m_feedback.GetToolIsNewVersion(kToolId, kToolVersion) != kUpdateAvailable) return;
+    CPromptDlg notice(this);
+    notice.SetScale(m_fScale);
+    notice.SetPromptText(kUpdateNotice);
+    notice.SetPromptType(kPromptNotice);
+    notice.DoModal();
+    m_feedback.OpenToolDownUrl();
+    std::exit(0);
+}
+
+void COmbrelDlg::OnLinkClick(POINT clientPoint) {
+    POINT screen = clientPoint;
+    ::ClientToScreen(m_hWnd, &screen);
+    if (m_feedbackLink.IsPointInside(screen.x, screen.y)) {
+        m_feedback.FeedbackQuestion(kToolId, kToolVersion);
+    }
+    if (m_agreementLink.IsPointInside(screen.x, screen.y)) m_feedback.OpenUseAgreementUrl();
+}
+
+void COmbrelDlg::OnDestroy() {
+    CLayeredInnerDlg::OnDestroy();
+    for (CSkinButton* button :
+         std::initializer_list<CSkinButton*>{&m_closeButton, &m_minimiseButton, &m_disableButton,
+                                             &m_enableButton, &m_moreToolsButton}) {
+        button->FreeStateImages();
+    }
+    KillTimer(kHoverTimer);
+    m_pExecutePromptDlg.reset();
+    m_mouseHook.Uninstall();
+    m_feedback.Free();
+}

@@ -1,0 +1,81 @@
+#pragma once
+// COmbrelDlg: the control panel, the tool's face. The controls layer of the main window
+// pair: the Disable and Enable buttons, the agreement check box and its label, the
+// version line, the feedback link and the window buttons. It runs the start-up checks,
+// the switch flows and every call into the feedback library but the closing question.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "feedback/FeedbackLibrary.h"
+#include "skin/CheckBoxBtn.h"
+#include "skin/DrawTextStatic.h"
+#include "skin/ExecutePromptDlg.h"
+#include "skin/ImageButton.h"
+#include "skin/LayeredPair.h"
+#include "skin/PngButton.h"
+#include "storage/MouseHook.h"
+#include "storage/StorageSwitch.h"
+
+// The agreement thread's answer, posted to the panel: wParam the click it answers,
+// lParam the AgreementState.
+const UINT WM_AGREEMENT_STATE = WM_APP + 0x21;
+
+class COmbrelDlg : public CLayeredInnerDlg {
+public:
+    COmbrelDlg();
+    ~COmbrelDlg() override;
+
+    CFeedbackLibrary* FeedbackBinding() { return &m_feedback; }
+    ToolInfo* ToolInfoRecord() { return &m_toolInfo; }
+
+    // What the two big buttons show, from the check box and the "Start" value.
+    enum AgreementState : LPARAM { kKeepButtons, kBothDisabled, kOfferDisable, kOfferEnable };
+    static AgreementState ButtonsFor(bool agreed, int readOk, DWORD start);
+
+protected:
+    void DoDataExchange() override;
+    BOOL OnInitDialog() override;
+    void LayoutControls(bool first) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnTimer(UINT_PTR id) override;
+    void OnDestroy() override;
+
+private:
+    struct SwitchFlow;
+    static const SwitchFlow kDisableFlow;
+    static const SwitchFlow kEnableFlow;
+
+    void StartupCheck();
+    void FailStartup(const wchar_t* logText, const wchar_t* promptText);
+    void ApplyButtons(AgreementState state);
+    void RunSwitch(const SwitchFlow& flow, CImageButton& button);
+    void StartAgreementThread();
+    static DWORD WINAPI AgreementThreadProc(LPVOID param);
+    void CheckForUpdate();
+    void OnLinkClick(POINT clientPoint);
+    LRESULT OnCloseProgress();
+    LRESULT OnSwitchResult(WPARAM code);
+    void ShowNotice(const wchar_t* text);
+    HWND Owner() const { return ::GetWindow(m_hWnd, GW_OWNER); }
+
+    int m_bInitialized = 0;
+    CImageButton m_disableButton;
+    CImageButton m_enableButton;
+    CDrawTextStatic m_versionText;
+    CPngButton m_closeButton;
+    CPngButton m_minimiseButton;
+    CImageButton m_moreToolsButton;
+    CCheckBoxBtn m_agreeCheck;
+    CDrawTextStatic m_agreementLink;
+    CDrawTextStatic m_feedbackLink;
+    CMouseHook m_mouseHook;
+    CStorageSwitch m_switch;
+    std::unique_ptr<CExecutePromptDlg> m_pExecutePromptDlg;
+    CFeedbackLibrary m_feedback;
+    ToolInfo m_toolInfo = {};
+    WPARAM m_agreementClicks = 0;  // the newest click; older threads' answers are stale
+};
