@@ -1,0 +1,438 @@
+// The real tool, started from a folder of its own and used with the mouse and keyboard.
+// Each suite runs in a Wine prefix set up for it (tests/e2e/run-group.sh): the screen's
+// DPI, the Windows version and the language are the prefix's.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "e2e/ToolRun.h"
+#include "log/LogSave.h"
+#include "log/LogText.h"
+#include "resource.h"
+#include "skin/ScreenCapture.h"
+#include "storage/StorageState.h"
+#include "support/TestFiles.h"
+#include "win/Gdiplus.h"
+
+namespace {
+
+using e2e::ToolFolder;
+using e2e::ToolProcess;
+
+const DWORD kStartTimeout = 20000;
+const DWORD kPromptTimeout = 15000;
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// No update server unless a test serves one: a closed local port answers at once.
+const char kNoUpdateServer[] = "[Addresses]\r\nUpdateManifest=http://127.0.0.1:9/versions.txt\r\n";
+
+void SetStart(DWORD value) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStorKey, 0, nullptr, 0,
+                    KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr);
+    RegSetValueExW(key, kUsbStorStartValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
+                   sizeof(value));
+    RegCloseKey(key);
+}
+
+DWORD Start() {
+    DWORD value = 0;
+    ReadUsbStorStart(&value);
+    return value;
+}
+
+std::string LastLogLine(const char* file) {
+    const auto lines = test::SplitLines(
+        test::ReadBytes(CLogSave::GetInstance()->LogDirectory() + FromLogText(file)));
+    return lines.empty() ? std::string() : lines.back().substr(30);
+}
+
+RECT Rect(HWND hWnd) {
+    RECT rect = {};
+    GetWindowRect(hWnd, &rect);
+    return rect;
+}
+
+void ExpectRect(const RECT& expected, const RECT& actual) {
+    EXPECT_EQ(expected.left, actual.left);
+    EXPECT_EQ(expected.top, actual.top);
+    EXPECT_EQ(expected.right, actual.right);
+    EXPECT_EQ(expected.bottom, actual.bottom);
+}
+
+bool Enabled(HWND panel, int id) { return IsWindowEnabled(GetDlgItem(panel, id)) != FALSE; }
+
+// A running tool with its panel shown.
+class ToolSession {
+public:
+    explicit ToolSession(ToolFolder::Options options = {}) {
+        if (options.ini.empty()) options.ini = kNoUpdateServer;
+        folder = std::make_unique<ToolFolder>(options);
+        process = std::make_unique<ToolProcess>(folder->Program());
+    }
+    HWND Panel() { return process->WaitForPanel(kStartTimeout); }
+
+    std::unique_ptr<ToolFolder> folder;
+    std::unique_ptr<ToolProcess> process;
+};
+
+// Answers the prompt that must appear with `button`, and returns its text.
+std::wstring AnswerPrompt(ToolProcess& process, int button) {
+    HWND prompt = process.WaitForPrompt(kPromptTimeout);
+    EXPECT_NE(nullptr, prompt) << "no prompt appeared";
+    if (prompt == nullptr) return std::wstring();
+    const std::wstring text = e2e::ControlText(prompt, IDC_PROMPT_TEXT);
+    e2e::ClickControl(prompt, button);
+    e2e::WaitFor([&]() { return !IsWindow(prompt) || !IsWindowVisible(prompt); }, 5000);
+    return text;
+}
+
+// Saves what the screen shows around the tool for people to look at.
+void SaveScreenshot(const wchar_t* name) {
+    win::GdiplusSession gdiplus;
+    const std::wstring folder = test::ProgramDirectory() + L"\\..\\screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    test::SaveScreenPng({560, 140, 1360, 940}, folder + L"\\" + name + L".png");
+}
+
+// --- Layout -----------------------------------------------------------------------------
+
+TEST(AtDpi96, MainWindowAndPanelAreCentredOnTheScreen) {
+    ToolSession tool;
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    ExpectRect({760, 239, 1160, 839}, Rect(panel));
+    ExpectRect({755, 235, 1165, 846}, Rect(tool.process->MainWindow()));
+    Sleep(1000);
+    SaveScreenshot(L"e2e-main-window");
+    // Controls at their design places, in panel client coordinates.
+    struct Place {
+        int id;
+        RECT rect;
+    } places[] = {
+        {IDC_DISABLE_BUTTON, {77, 240, 323, 287}},
+        {IDC_ENABLE_BUTTON, {77, 300, 323, 347}},
+        {IDC_CLOSE_BUTTON, {368, 0, 394, 34}},
+        {IDC_MINIMISE_BUTTON, {340, 0, 366, 34}},
+    };
+    const RECT origin = Rect(panel);
+    for (const Place& place : places) {
+        RECT rect = e2e::ControlRect(panel, place.id);
+        OffsetRect(&rect, -origin.left, -origin.top);
+        SCOPED_TRACE(place.id);
+        ExpectRect(place.rect, rect);
+    }
+}
+
+TEST(AtDpi96, DraggingTheTopStripMovesPanelAndMainWindowTogether) {
+    ToolSession tool;
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    const RECT before = Rect(panel);
+    e2e::DragBy({before.left + 150, before.top + 15}, 60, 40);
+    ASSERT_TRUE(e2e::WaitFor([&]() { return Rect(panel).left == before.left + 60; }, 3000));
+    const RECT after = Rect(panel);
+    EXPECT_EQ(before.top + 40, after.top);
+    const RECT main = Rect(tool.process->MainWindow());
+    ExpectRect({after.left - 5, after.top - 4, after.right + 5, after.bottom + 7}, main);
+
+    // Below the strip nothing moves.
+    e2e::DragBy({after.left + 150, after.top + 60}, 50, 50);
+    Sleep(300);
+    ExpectRect(after, Rect(panel));
+}
+
+TEST(AtDpi96, SpaceOnTheFocusedBigButtonAndEscEnterStartNothing) {
+    SetStart(kStartEnabled);
+    ToolSession tool;
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    SetCursorPos(5, 5);  // far from every button
+    for (WORD key :
+         {WORD(VK_SPACE), WORD(VK_RETURN), WORD(VK_ESCAPE), WORD(VK_TAB), WORD(VK_SPACE)}) {
+        e2e::PressKey(key);
+    }
+    EXPECT_EQ(nullptr, tool.process->WaitForPrompt(1500));
+    EXPECT_TRUE(IsWindowVisible(panel));
+    EXPECT_EQ(STILL_ACTIVE, tool.process->WaitForExit(0));
+    EXPECT_EQ(kStartEnabled, Start());
+}
+
+TEST(AtDpi120, EverythingScalesByAQuarter) {
+    ToolSession tool;
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    const RECT rect = Rect(panel);
+    EXPECT_EQ(499, rect.right - rect.left);
+    EXPECT_EQ(749, rect.bottom - rect.top);
+    const RECT main = Rect(tool.process->MainWindow());
+    ExpectRect({rect.left - 6, rect.top - 5, rect.right + 6, rect.bottom + 8}, main);
+}
+
+TEST(AtDpi144, BigButtonsScaleByAHalf) {
+    ToolSession tool;
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    RECT button = e2e::ControlRect(panel, IDC_DISABLE_BUTTON);
+    const RECT origin = Rect(panel);
+    OffsetRect(&button, -origin.left, -origin.top);
+    ExpectRect({115, 360, 115 + 369, 360 + 70}, button);
+}
+
+// --- Switching --------------------------------------------------------------------------
+
+TEST(Switching, CancellingTheDisableQuestionChangesNothing) {
+    SetStart(kStartEnabled);
+    ToolSession tool;
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    e2e::ClickControl(panel, IDC_DISABLE_BUTTON);
+    const std::wstring question = AnswerPrompt(*tool.process, IDC_PROMPT_CANCEL_BUTTON);
+    EXPECT_NE(std::wstring::npos, question.find(L"确认要禁用U盘吗？"));
+    EXPECT_EQ(nullptr, tool.process->WaitForProgress(1500));
+    EXPECT_EQ(kStartEnabled, Start());
+    EXPECT_TRUE(Enabled(panel, IDC_DISABLE_BUTTON));
+    EXPECT_FALSE(Enabled(panel, IDC_ENABLE_BUTTON));
+}
+
+TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
+    SetStart(kStartEnabled);
+    ToolSession tool;
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+
+    e2e::ClickControl(panel, IDC_DISABLE_BUTTON);
+    AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON);
+    HWND progress = tool.process->WaitForProgress(kPromptTimeout);
+    ASSERT_NE(nullptr, progress);
+    EXPECT_EQ(L"正在禁用，请稍等", e2e::ControlText(progress, IDC_PROGRESS_TEXT));
+    EXPECT_EQ(L"U盘禁用成功", AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
+    EXPECT_EQ(kStartDisabled, Start());
+    EXPECT_FALSE(Enabled(panel, IDC_DISABLE_BUTTON));
+    EXPECT_TRUE(Enabled(panel, IDC_ENABLE_BUTTON));
+
+    e2e::ClickControl(panel, IDC_ENABLE_BUTTON);  // no question first
+    progress = tool.process->WaitForProgress(kPromptTimeout);
+    ASSERT_NE(nullptr, progress);
+    EXPECT_EQ(L"正在启用，请稍等", e2e::ControlText(progress, IDC_PROGRESS_TEXT));
+    EXPECT_EQ(L"U盘启用成功", AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
+    EXPECT_EQ(kStartEnabled, Start());
+    EXPECT_TRUE(Enabled(panel, IDC_DISABLE_BUTTON));
+    EXPECT_FALSE(Enabled(panel, IDC_ENABLE_BUTTON));
+}
+
+TEST(Switching, AgreementCheckBoxGatesBothButtons) {
+    SetStart(kStartDisabled);
+    ToolSession tool;
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    auto buttonsAre = [&](bool disable, bool enable) {
+        return e2e::WaitFor(
+            [&]() {
+                return Enabled(panel, IDC_DISABLE_BUTTON) == disable &&
+                       Enabled(panel, IDC_ENABLE_BUTTON) == enable;
+            },
+            5000);
+    };
+    ASSERT_TRUE(buttonsAre(false, true));
+    e2e::ClickControl(panel, IDC_AGREE_CHECK);
+    EXPECT_TRUE(buttonsAre(false, false));
+    e2e::ClickControl(panel, IDC_AGREE_CHECK);
+    EXPECT_TRUE(buttonsAre(false, true));
+
+    // Many fast clicks: the last one decides.
+    for (int i = 0; i < 7; ++i) e2e::ClickControl(panel, IDC_AGREE_CHECK);
+    const bool checked =
+        SendMessageW(GetDlgItem(panel, IDC_AGREE_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    EXPECT_FALSE(checked);
+    EXPECT_TRUE(buttonsAre(false, false));
+    Sleep(500);
+    EXPECT_TRUE(buttonsAre(false, false));
+}
+
+// --- Start-up ---------------------------------------------------------------------------
+
+TEST(StartupRefused, UnsupportedWindowsVersionIsRefusedWithLogLineAndPrompt) {
+    ToolSession tool;
+    EXPECT_EQ(L"此工具不支持当前系统", AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
+    EXPECT_EQ(0u, tool.process->WaitForExit(10000));
+    EXPECT_EQ(ToLogText(L"此工具不支持当前系统"), LastLogLine("Kestrum.txt"));
+}
+
+TEST(StartupAccepted, SupportedWindowsVersionShowsThePanel) {
+    ToolSession tool;
+    EXPECT_NE(nullptr, tool.Panel());
+    EXPECT_EQ(nullptr, tool.process->WaitForPrompt(500));
+}
+
+TEST(Library, MissingOrFailingLibraryIsRefused) {
+    struct Case {
+        const char* name;
+        bool withLibrary;
+        const wchar_t* library;
+        const wchar_t* logText;
+    } cases[] = {
+        {"missing", false, L"", L"加载反馈DLL失败"},
+        {"failing initialisation", true, L"FailingFeedbackLibrary.dll", L"初始化反馈DLL失败"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ToolFolder::Options options;
+        options.withLibrary = c.withLibrary;
+        if (c.withLibrary) options.library = c.library;
+        ToolSession tool(options);
+        EXPECT_EQ(L"工具初始化失败", AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
+        EXPECT_EQ(0u, tool.process->WaitForExit(10000));
+        EXPECT_EQ(ToLogText(c.logText), LastLogLine("Kestrum.txt"));
+    }
+}
+
+// --- Feedback library -------------------------------------------------------------------
+
+std::string OpenedPages(const ToolFolder& folder) {
+    return test::ReadBytes(folder.OpenedPagesFile());
+}
+
+TEST(Links, FeedbackAndAgreementLinksOpenTheirPagesOnlyWhenHit) {
+    ToolFolder::Options options;
+    options.ini =
+        std::string(kNoUpdateServer) +
+        "Feedback=https://feedback.example/ask\r\nAgreement=https://agreement.example/terms\r\n";
+    ToolSession tool(options);
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+
+    const RECT link = e2e::ControlRect(panel, IDC_FEEDBACK_LINK);
+    e2e::ClickAt({link.left - 30, (link.top + link.bottom) / 2});  // beside it
+    Sleep(500);
+    EXPECT_EQ("", OpenedPages(*tool.folder));
+
+    e2e::ClickControl(panel, IDC_FEEDBACK_LINK);
+    ASSERT_TRUE(e2e::WaitFor([&]() { return !OpenedPages(*tool.folder).empty(); }, 3000));
+    const auto opened = test::SplitLines(OpenedPages(*tool.folder));
+    ASSERT_EQ(1u, opened.size());
+    EXPECT_EQ("https://feedback.example/ask?toolId=10119&version=1.0.21.517", opened[0]);
+
+    e2e::ClickControl(panel, IDC_AGREEMENT_LINK);
+    ASSERT_TRUE(e2e::WaitFor(
+        [&]() { return OpenedPages(*tool.folder).find("agreement") != std::string::npos; }, 3000));
+    EXPECT_NE(std::string::npos, OpenedPages(*tool.folder).find("https://agreement.example/terms"));
+}
+
+void ServeManifest(const std::string& content) {
+    std::wstring path = L"Z:";
+    for (char c : Env("OMBREL_HTTP_ROOT") + "/versions.txt") path += c == '/' ? L'\\' : wchar_t(c);
+    test::WriteBytes(path, content);
+}
+
+TEST(Update, NewerVersionIsAnnouncedOnceAndEndsTheTool) {
+    if (Env("OMBREL_HTTP_PORT").empty()) GTEST_SKIP() << "run through ctest: no test servers";
+    const std::string ini =
+        "[Addresses]\r\nUpdateManifest=http://127.0.0.1:" + Env("OMBREL_HTTP_PORT") +
+        "/versions.txt\r\nDownload=https://download.example/latest\r\n";
+    struct Case {
+        const char* manifest;
+        bool announced;
+    } cases[] = {
+        {"10119=1.0.21.517\r\n", false},
+        {"10119=1.0.21.1000\r\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.manifest);
+        ServeManifest(c.manifest);
+        ToolFolder::Options options;
+        options.ini = ini;
+        ToolSession tool(options);
+        if (!c.announced) {
+            ASSERT_NE(nullptr, tool.Panel());
+            EXPECT_EQ(nullptr, tool.process->WaitForPrompt(4000));
+            EXPECT_EQ(STILL_ACTIVE, tool.process->WaitForExit(0));
+            continue;
+        }
+        EXPECT_EQ(L"检测到当前工具有新的版本更新，请下载最新版本使用。",
+                  AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
+        EXPECT_EQ(0u, tool.process->WaitForExit(10000));
+        const auto opened = test::SplitLines(OpenedPages(*tool.folder));
+        ASSERT_EQ(1u, opened.size());
+        EXPECT_EQ("https://download.example/latest", opened[0]);
+    }
+}
+
+// --- Closing ----------------------------------------------------------------------------
+
+std::string AnswerFile() {
+    wchar_t programData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ProgramData", programData, MAX_PATH);
+    return test::ReadBytes(std::wstring(programData) + L"\\HarvaneFeedback\\CustomerFeedback.txt");
+}
+
+TEST(Closing, EachAnswerIsRecordedAndTheToolsFolderRemoved) {
+    struct Case {
+        int button;
+        const char* answer;
+    } cases[] = {
+        {IDC_SOLVED_BUTTON, "answer=1"},
+        {IDC_UNSOLVED_BUTTON, "answer=2"},
+        {IDC_FEEDBACK_CLOSE_BUTTON, "answer=3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        ToolSession tool;
+        HWND panel = tool.Panel();
+        ASSERT_NE(nullptr, panel);
+        const size_t answersBefore = test::SplitLines(AnswerFile()).size();
+        e2e::ClickControl(panel, IDC_CLOSE_BUTTON);
+        HWND question = nullptr;
+        ASSERT_TRUE(e2e::WaitFor(
+            [&]() {
+                for (HWND hWnd : tool.process->Windows()) {
+                    if (GetDlgItem(hWnd, IDC_SOLVED_BUTTON)) question = hWnd;
+                }
+                return question != nullptr;
+            },
+            kPromptTimeout));
+        e2e::ClickControl(question, c.button);
+        EXPECT_NE(STILL_ACTIVE, tool.process->WaitForExit(10000));
+        const auto answers = test::SplitLines(AnswerFile());
+        ASSERT_EQ(answersBefore + 1, answers.size());
+        EXPECT_NE(std::string::npos, answers.back().find(c.answer));
+        EXPECT_NE(std::string::npos, answers.back().find("tool=10119"));
+        // The removal waits 3 seconds for the program to be gone, then takes the folder.
+        EXPECT_TRUE(test::Exists(tool.folder->Path()));
+        EXPECT_TRUE(e2e::WaitFor([&]() { return !test::Exists(tool.folder->Path()); }, 10000));
+    }
+}
+
+TEST(Closing, FolderHoldingAForeignFileIsLeftAlone) {
+    ToolSession tool;
+    test::WriteBytes(tool.folder->Path() + L"\\notes.txt", "mine");
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    SendMessageW(tool.process->MainWindow(), WM_CLOSE, 0, 0);
+    // The question's own close button (or any close) ends it.
+    HWND question = nullptr;
+    ASSERT_TRUE(e2e::WaitFor(
+        [&]() {
+            for (HWND hWnd : tool.process->Windows()) {
+                if (GetDlgItem(hWnd, IDC_FEEDBACK_CLOSE_BUTTON)) question = hWnd;
+            }
+            return question != nullptr;
+        },
+        kPromptTimeout));
+    e2e::ClickControl(question, IDC_FEEDBACK_CLOSE_BUTTON);
+    EXPECT_NE(STILL_ACTIVE, tool.process->WaitForExit(10000));
+    Sleep(5000);
+    EXPECT_EQ("mine", test::ReadBytes(tool.folder->Path() + L"\\notes.txt"));
+    EXPECT_TRUE(test::Exists(tool.folder->Program()));
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include "e2e/ToolRun.h"
+
+#include "resource.h"
+#include "support/TestFiles.h"
+
+namespace e2e {
+
+namespace {
+
+std::wstring SystemDrive() {
+    wchar_t drive[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(L"SystemDrive", drive, MAX_PATH)) return L"C:";
+    return drive;
+}
+
+void Copy(const std::wstring& from, const std::wstring& to) {
+    ::CopyFileW(from.c_str(), to.c_str(), FALSE);
+}
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisible(HWND hWnd, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == search->processId && ::IsWindowVisible(hWnd)) search->found.push_back(hWnd);
+    return TRUE;
+}
+
+void SendMouse(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof(input));
+}
+
+void MoveCursor(POINT screen) {
+    ::SetCursorPos(screen.x, screen.y);
+    // A relative move of nothing makes the system deliver the mouse-move message.
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    ::SendInput(1, &input, sizeof(input));
+    ::Sleep(60);
+}
+
+}  // namespace
+
+ToolFolder::ToolFolder(const Options& options) : m_path(SystemDrive() + L"\\" + options.name) {
+    test::RemoveTree(m_path);
+    ::CreateDirectoryW(m_path.c_str(), nullptr);
+    const std::wstring here = test::ProgramDirectory();
+    Copy(here + L"\\TovricOmbrel.exe", Program());
+    if (options.withLibrary) {
+        Copy(here + L"\\" + options.library, m_path + L"\\HarvaneFeedbackInformation.dll");
+    }
+    std::string ini = options.ini;
+    // The library records the pages it would open instead of starting a browser.
+    const std::wstring pages = OpenedPagesFile();
+    ini += "\r\n[Testing]\r\nOpenedPages=" + std::string(pages.begin(), pages.end()) + "\r\n";
+    if (options.withLibrary) test::WriteBytes(m_path + L"\\HarvaneFeedbackInformation.ini", ini);
+    ::DeleteFileW(OpenedPagesFile().c_str());
+}
+
+ToolFolder::~ToolFolder() {
+    test::RemoveTree(m_path);
+    ::DeleteFileW(OpenedPagesFile().c_str());
+}
+
+ToolProcess::ToolProcess(const std::wstring& program) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::wstring commandLine = L"\"" + program + L"\"";
+    const std::wstring folder = program.substr(0, program.rfind(L'\\'));
+    if (::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                         folder.c_str(), &startup, &info)) {
+        ::CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        m_processId = info.dwProcessId;
+    }
+}
+
+ToolProcess::~ToolProcess() {
+    if (m_process == nullptr) return;
+    if (::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(m_process, 99);
+        ::WaitForSingleObject(m_process, 5000);
+    }
+    ::CloseHandle(m_process);
+}
+
+DWORD ToolProcess::WaitForExit(DWORD timeoutMs) {
+    if (m_process == nullptr || ::WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) {
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_process, &code);
+    return code;
+}
+
+std::vector<HWND> ToolProcess::Windows() const {
+    WindowSearch search = {m_processId, {}};
+    ::EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ToolProcess::WaitForWindowWithControl(int controlId, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor(
+        [&]() {
+            for (HWND hWnd : Windows()) {
+                if (::GetDlgItem(hWnd, controlId) != nullptr) {
+                    found = hWnd;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND ToolProcess::WaitForPanel(DWORD timeoutMs) {
+    return WaitForWindowWithControl(IDC_DISABLE_BUTTON, timeoutMs);
+}
+
+HWND ToolProcess::MainWindow() const {
+    for (HWND hWnd : Windows()) {
+        wchar_t title[64] = {};
+        ::GetWindowTextW(hWnd, title, 64);
+        if (std::wstring(title) == L"Ombrel" && ::GetWindow(hWnd, GW_OWNER) == nullptr &&
+            ::GetDlgItem(hWnd, IDC_DISABLE_BUTTON) == nullptr) {
+            return hWnd;
+        }
+    }
+    return nullptr;
+}
+
+HWND ToolProcess::WaitForPrompt(DWORD timeoutMs) {
+    return WaitForWindowWithControl(IDC_PROMPT_TEXT, timeoutMs);
+}
+
+HWND ToolProcess::WaitForProgress(DWORD timeoutMs) {
+    return WaitForWindowWithControl(IDC_PROGRESS_TEXT, timeoutMs);
+}
+
+std::wstring ControlText(HWND dialog, int controlId) {
+    wchar_t text[512] = {};
+    ::GetDlgItemTextW(dialog, controlId, text, 512);
+    return text;
+}
+
+RECT ControlRect(HWND dialog, int controlId) {
+    RECT rect = {};
+    ::GetWindowRect(::GetDlgItem(dialog, controlId), &rect);
+    return rect;
+}
+
+void ClickAt(POINT screen) {
+    MoveCursor(screen);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    ::Sleep(60);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    ::Sleep(60);
+}
+
+void ClickControl(HWND dialog, int controlId) {
+    const RECT rect = ControlRect(dialog, controlId);
+    ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+}
+
+void DragBy(POINT from, int dx, int dy) {
+    MoveCursor(from);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    ::Sleep(60);
+    const int steps = 5;
+    for (int i = 1; i <= steps; ++i) {
+        MoveCursor({from.x + dx * i / steps, from.y + dy * i / steps});
+    }
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    ::Sleep(100);
+}
+
+void PressKey(WORD key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+    ::Sleep(100);
+}
+
+}  // namespace e2e

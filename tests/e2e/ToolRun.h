@@ -1,0 +1,83 @@
+#pragma once
+// Drives the real tool as a user would: a folder of its own holding the program and its
+// feedback library, the running process, its windows found from outside, and real mouse
+// input.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A folder of the tool's own, with the program and (unless told otherwise) its library
+// and the library's configuration, copied from beside this test program.
+class ToolFolder {
+public:
+    struct Options {
+        std::wstring name = L"Ombrel e2e";  // under the system drive's root
+        bool withLibrary = true;
+        std::wstring library = L"HarvaneFeedbackInformation.dll";  // the file to copy in
+        std::string ini;  // the library's configuration file; empty: none
+    };
+    explicit ToolFolder(const Options& options);
+    ~ToolFolder();
+    ToolFolder(const ToolFolder&) = delete;
+    ToolFolder& operator=(const ToolFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    std::wstring Program() const { return m_path + L"\\TovricOmbrel.exe"; }
+    // The file in which the library records the pages it was asked to open.
+    std::wstring OpenedPagesFile() const { return m_path + L"-pages.txt"; }
+
+private:
+    std::wstring m_path;
+};
+
+class ToolProcess {
+public:
+    explicit ToolProcess(const std::wstring& program);
+    ~ToolProcess();  // ends the process if it still runs
+    ToolProcess(const ToolProcess&) = delete;
+    ToolProcess& operator=(const ToolProcess&) = delete;
+
+    bool Started() const { return m_process != nullptr; }
+    // The exit code, or STILL_ACTIVE when it has not ended within `timeoutMs`.
+    DWORD WaitForExit(DWORD timeoutMs);
+
+    // The control panel once it is visible, or null.
+    HWND WaitForPanel(DWORD timeoutMs);
+    HWND MainWindow() const;
+    // A visible prompt's inner dialog (the one with the text control), or null.
+    HWND WaitForPrompt(DWORD timeoutMs);
+    // A visible progress dialog's inner dialog, or null.
+    HWND WaitForProgress(DWORD timeoutMs);
+    // The visible top-level windows of the process.
+    std::vector<HWND> Windows() const;
+
+private:
+    HWND WaitForWindowWithControl(int controlId, DWORD timeoutMs);
+
+    HANDLE m_process = nullptr;
+    DWORD m_processId = 0;
+};
+
+std::wstring ControlText(HWND dialog, int controlId);
+RECT ControlRect(HWND dialog, int controlId);  // screen coordinates
+// Real input: moves the cursor there and clicks the left button.
+void ClickAt(POINT screen);
+void ClickControl(HWND dialog, int controlId);
+void DragBy(POINT from, int dx, int dy);
+void PressKey(WORD key);
+// Waits until `condition` holds or `timeoutMs` passes, letting the tool work meanwhile.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (::GetTickCount64() >= deadline) return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+}  // namespace e2e
