@@ -1,0 +1,48 @@
+#include "TextFile.h"
+
+#include <windows.h>
+
+#include "win/UniqueHandle.h"
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string bytes(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &bytes[0], size, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int length = static_cast<int>(bytes.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0);
+    if (size <= 0) return std::wstring();
+    std::wstring text(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, &text[0], size);
+    return text;
+}
+
+namespace {
+
+win::UniqueFile OpenForAppend(const std::wstring& path) {
+    return win::UniqueFile(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
+bool CanAppendTo(const std::wstring& path) { return OpenForAppend(path).IsValid(); }
+
+bool AppendUtf8Line(const std::wstring& path, const std::wstring& line) {
+    win::UniqueFile file = OpenForAppend(path);
+    if (!file) return false;
+    const std::string bytes = ToUtf8(line) + "\r\n";
+    DWORD written = 0;
+    return ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) &&
+           written == bytes.size();
+}

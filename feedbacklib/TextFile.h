@@ -1,0 +1,14 @@
+#pragma once
+// UTF-8 conversions and line appends for the library's own text files.
+
+#include <string>
+
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& bytes);
+
+// Appends `line` and CR LF in UTF-8 with one write, creating the file when missing, so
+// lines from several processes never interleave. False when nothing could be written.
+bool AppendUtf8Line(const std::wstring& path, const std::wstring& line);
+
+// Creates the file when missing; true when it can be appended to.
+bool CanAppendTo(const std::wstring& path);

@@ -1,0 +1,113 @@
+#include "feedback/FeedbackLibrary.h"
+
+#include <windows.h>
+
+#include <cwctype>
+
+namespace {
+
+const wchar_t kLibraryFileName[] = L"HarvaneFeedbackInformation.dll";
+
+template <typename Function>
+bool Resolve(HMODULE module, const char* name, Function& entry) {
+    entry = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    return entry != nullptr;
+}
+
+// "C:\..." or "\\server\share\...": anything else would be looked up along the search path.
+bool IsFullPath(const std::wstring& path) {
+    if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return true;
+    return path.size() >= 3 && iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\';
+}
+
+std::wstring ProgramDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();  // a cut path is no path
+    std::wstring directory(path, length);
+    const size_t slash = directory.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : directory.substr(0, slash);
+}
+
+// The library's own imports come from the system folder only, where the platform can
+// do that (Windows 7 with update KB2533623 and later): a DLL planted beside an elevated
+// tool must not be loaded in their place.
+HMODULE LoadByFullPath(const std::wstring& path) {
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    const bool searchFlagsKnown =
+        kernel != nullptr && ::GetProcAddress(kernel, "AddDllDirectory") != nullptr;
+    if (searchFlagsKnown) {
+        return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+    return ::LoadLibraryW(path.c_str());
+}
+
+}  // namespace
+
+int CFeedbackLibrary::Load() {
+    const std::wstring directory = ProgramDirectory();
+    return directory.empty() ? 0 : Load(directory);
+}
+
+int CFeedbackLibrary::Load(const std::wstring& directory) {
+    Free();
+    if (!IsFullPath(directory)) return 0;
+    win::UniqueModule module(LoadByFullPath(directory + L"\\" + kLibraryFileName));
+    EntryPoints entries;
+    if (!module || !ResolveAll(module.Get(), entries)) return 0;
+    m_module = std::move(module);
+    m_entries = entries;
+    return 1;
+}
+
+void CFeedbackLibrary::Free() {
+    m_entries = EntryPoints();
+    m_module.Reset();
+}
+
+bool CFeedbackLibrary::ResolveAll(HMODULE module, EntryPoints& entries) {
+    // In this order; the first missing name fails the load.
+    return Resolve(module, "InitFreedbackDll", entries.initFreedbackDll) &&
+           Resolve(module, "FeedbackQuestion", entries.feedbackQuestion) &&
+           Resolve(module, "OpenUrl", entries.openUrl) &&
+           Resolve(module, "GetInterNetState", entries.getInterNetState) &&
+           Resolve(module, "CustomerFeedback", entries.customerFeedback) &&
+           Resolve(module, "CustomerFeedbackEx", entries.customerFeedbackEx) &&
+           Resolve(module, "WriteCustomerFeedbackInfoFile",
+                   entries.writeCustomerFeedbackInfoFile) &&
+           Resolve(module, "GetToolIsNewVersion", entries.getToolIsNewVersion) &&
+           Resolve(module, "GetToolIsNewVersionDown", entries.getToolIsNewVersionDown) &&
+           Resolve(module, "OpenToolDownUrl", entries.openToolDownUrl) &&
+           Resolve(module, "OpenUseAgreementUrl", entries.openUseAgreementUrl);
+}
+
+int CFeedbackLibrary::InitFreedbackDll(ToolInfo* info) {
+    return m_entries.initFreedbackDll ? m_entries.initFreedbackDll(info) : 0;
+}
+
+int CFeedbackLibrary::FeedbackQuestion(const wchar_t* toolId, const wchar_t* version) {
+    return m_entries.feedbackQuestion ? m_entries.feedbackQuestion(toolId, version) : 0;
+}
+
+int CFeedbackLibrary::CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int answer,
+                                         const wchar_t* timeText) {
+    return m_entries.customerFeedbackEx
+               ? m_entries.customerFeedbackEx(toolId, version, answer, timeText)
+               : 0;
+}
+
+int CFeedbackLibrary::OpenUrl(BSTR address) {
+    return m_entries.openUrl ? m_entries.openUrl(address) : 0;
+}
+
+int CFeedbackLibrary::GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) {
+    return m_entries.getToolIsNewVersion ? m_entries.getToolIsNewVersion(toolId, version) : 0;
+}
+
+int CFeedbackLibrary::OpenToolDownUrl() {
+    return m_entries.openToolDownUrl ? m_entries.openToolDownUrl() : 0;
+}
+
+int CFeedbackLibrary::OpenUseAgreementUrl() {
+    return m_entries.openUseAgreementUrl ? m_entries.openUseAgreementUrl() : 0;
+}

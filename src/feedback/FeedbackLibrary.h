@@ -1,0 +1,56 @@
+#pragma once
+// The tool's binding to the maker's feedback library: loads it by full path from one
+// folder, resolves its eleven entry points and offers the seven the tool calls. Every call
+// on an unloaded binding does nothing and returns 0.
+
+#include <string>
+
+#include "HarvaneFeedbackInformation.h"
+#include "win/UniqueHandle.h"
+
+class CFeedbackLibrary {
+public:
+    CFeedbackLibrary() = default;
+    ~CFeedbackLibrary() = default;  // frees the module
+    CFeedbackLibrary(const CFeedbackLibrary&) = delete;
+    CFeedbackLibrary& operator=(const CFeedbackLibrary&) = delete;
+
+    // Loads the library from the folder of the program's own file. 1 on success, 0 when
+    // the file is missing or lacks an entry point.
+    int Load();
+    // The same from `directory`, which must be a full path; never from the search path.
+    int Load(const std::wstring& directory);
+    void Free();
+    bool IsLoaded() const { return m_module.IsValid(); }
+
+    int InitFreedbackDll(ToolInfo* info);
+    int FeedbackQuestion(const wchar_t* toolId, const wchar_t* version);
+    int CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int answer,
+                           const wchar_t* timeText);
+    // The caller keeps ownership of `address` and frees it after the call.
+    int OpenUrl(BSTR address);
+    int GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version);
+    int OpenToolDownUrl();
+    int OpenUseAgreementUrl();
+
+private:
+    // Typed from the shared header's declarations, so the two sides cannot drift apart.
+    struct EntryPoints {
+        decltype(&::InitFreedbackDll) initFreedbackDll = nullptr;
+        decltype(&::FeedbackQuestion) feedbackQuestion = nullptr;
+        decltype(&::OpenUrl) openUrl = nullptr;
+        decltype(&::GetInterNetState) getInterNetState = nullptr;
+        decltype(&::CustomerFeedback) customerFeedback = nullptr;
+        decltype(&::CustomerFeedbackEx) customerFeedbackEx = nullptr;
+        decltype(&::WriteCustomerFeedbackInfoFile) writeCustomerFeedbackInfoFile = nullptr;
+        decltype(&::GetToolIsNewVersion) getToolIsNewVersion = nullptr;
+        decltype(&::GetToolIsNewVersionDown) getToolIsNewVersionDown = nullptr;
+        decltype(&::OpenToolDownUrl) openToolDownUrl = nullptr;
+        decltype(&::OpenUseAgreementUrl) openUseAgreementUrl = nullptr;
+    };
+
+    static bool ResolveAll(HMODULE module, EntryPoints& entries);
+
+    win::UniqueModule m_module;
+    EntryPoints m_entries;
+};
