@@ -196,6 +196,9 @@ TEST(Switching, CancellingTheDisableQuestionChangesNothing) {
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
     e2e::ClickControl(panel, IDC_DISABLE_BUTTON);
+    ASSERT_NE(nullptr, tool.process->WaitForPrompt(kPromptTimeout));
+    Sleep(500);
+    SaveScreenshot(L"e2e-confirmation");
     const std::wstring question = AnswerPrompt(*tool.process, IDC_PROMPT_CANCEL_BUTTON);
     EXPECT_NE(std::wstring::npos, question.find(L"确认要禁用U盘吗？"));
     EXPECT_EQ(nullptr, tool.process->WaitForProgress(1500));
@@ -417,7 +420,7 @@ TEST(Closing, FolderHoldingAForeignFileIsLeftAlone) {
     test::WriteBytes(tool.folder->Path() + L"\\notes.txt", "mine");
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
-    SendMessageW(tool.process->MainWindow(), WM_CLOSE, 0, 0);
+    PostMessageW(tool.process->MainWindow(), WM_CLOSE, 0, 0);  // it asks its question first
     // The question's own close button (or any close) ends it.
     HWND question = nullptr;
     ASSERT_TRUE(e2e::WaitFor(

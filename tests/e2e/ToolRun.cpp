@@ -37,14 +37,26 @@ void SendMouse(DWORD flags) {
     ::SendInput(1, &input, sizeof(input));
 }
 
+bool CursorIsAt(POINT screen) {
+    POINT cursor = {};
+    ::GetCursorPos(&cursor);
+    return cursor.x == screen.x && cursor.y == screen.y;
+}
+
 void MoveCursor(POINT screen) {
-    ::SetCursorPos(screen.x, screen.y);
-    // A relative move of nothing makes the system deliver the mouse-move message.
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    ::SendInput(1, &input, sizeof(input));
-    ::Sleep(60);
+    // Absolute moves through the input queue, so the window under the cursor sees them as
+    // it would a real mouse's, until the cursor is there: under Wine a cursor placed
+    // directly may still be overtaken by earlier input.
+    for (int attempt = 0; attempt < 10 && !CursorIsAt(screen); ++attempt) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = ::MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1;
+        input.mi.dy = ::MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1;
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        ::SendInput(1, &input, sizeof(input));
+        ::Sleep(40);
+    }
+    ::Sleep(40);
 }
 
 }  // namespace
@@ -125,7 +137,12 @@ HWND ToolProcess::WaitForWindowWithControl(int controlId, DWORD timeoutMs) {
 }
 
 HWND ToolProcess::WaitForPanel(DWORD timeoutMs) {
-    return WaitForWindowWithControl(IDC_DISABLE_BUTTON, timeoutMs);
+    // The panel shows during the main window's initialisation, the main window after it.
+    HWND panel = WaitForWindowWithControl(IDC_DISABLE_BUTTON, timeoutMs);
+    if (panel == nullptr || !WaitFor([this]() { return MainWindow() != nullptr; }, timeoutMs)) {
+        return nullptr;
+    }
+    return panel;
 }
 
 HWND ToolProcess::MainWindow() const {
