@@ -209,11 +209,13 @@ bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
 
 void CLayeredOuterDlg::RaiseInner() {
     // Windows keeps owned windows above their owner. Wine without a window manager stacks
-    // the frame, mapped after the inner window, above it; showing the inner again once the
-    // frame is up puts it back on top there, and changes nothing elsewhere.
+    // the frame, mapped after the inner window, above it, while believing the inner is on
+    // top; a round trip through the topmost band restacks it for real, and changes
+    // nothing where the stacking was right.
     if (!m_pInner || !m_pInner->IsWindowVisible()) return;
-    m_pInner->ShowWindow(SW_HIDE);
-    m_pInner->ShowWindow(SW_SHOWNA);
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    ::SetWindowPos(m_pInner->GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+    ::SetWindowPos(m_pInner->GetSafeHwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 void CLayeredOuterDlg::OnMove() {
     if (!m_bMoveInner || !m_pInner || !m_pInner->IsWindow()) return;

@@ -218,25 +218,29 @@ TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
     ToolSession tool;
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
-
-    e2e::ClickControl(panel, IDC_DISABLE_BUTTON);
-    AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON);
-    HWND progress = tool.process->WaitForProgress(kPromptTimeout);
-    ASSERT_NE(nullptr, progress);
-    EXPECT_EQ(L"正在禁用，请稍等", e2e::ControlText(progress, IDC_PROGRESS_TEXT));
-    EXPECT_EQ(L"U盘禁用成功", AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
-    EXPECT_EQ(kStartDisabled, Start());
-    EXPECT_FALSE(Enabled(panel, IDC_DISABLE_BUTTON));
-    EXPECT_TRUE(Enabled(panel, IDC_ENABLE_BUTTON));
-
-    e2e::ClickControl(panel, IDC_ENABLE_BUTTON);  // no question first
-    progress = tool.process->WaitForProgress(kPromptTimeout);
-    ASSERT_NE(nullptr, progress);
-    EXPECT_EQ(L"正在启用，请稍等", e2e::ControlText(progress, IDC_PROGRESS_TEXT));
-    EXPECT_EQ(L"U盘启用成功", AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
-    EXPECT_EQ(kStartEnabled, Start());
-    EXPECT_TRUE(Enabled(panel, IDC_DISABLE_BUTTON));
-    EXPECT_FALSE(Enabled(panel, IDC_ENABLE_BUTTON));
+    struct Step {
+        int button;
+        bool asksFirst;
+        const wchar_t* progressText;
+        const wchar_t* resultText;
+        DWORD start;
+    } steps[] = {
+        {IDC_DISABLE_BUTTON, true, L"正在禁用，请稍等", L"U盘禁用成功", kStartDisabled},
+        {IDC_ENABLE_BUTTON, false, L"正在启用，请稍等", L"U盘启用成功", kStartEnabled},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.button);
+        e2e::ClickControl(panel, step.button);
+        if (step.asksFirst) AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON);
+        HWND progress = tool.process->WaitForProgress(kPromptTimeout);
+        ASSERT_NE(nullptr, progress);
+        EXPECT_EQ(step.progressText, e2e::ControlText(progress, IDC_PROGRESS_TEXT));
+        EXPECT_EQ(step.resultText, AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
+        EXPECT_EQ(step.start, Start());
+        // Whichever was pressed is now the one that is greyed out.
+        EXPECT_EQ(step.start == kStartEnabled, Enabled(panel, IDC_DISABLE_BUTTON));
+        EXPECT_EQ(step.start != kStartEnabled, Enabled(panel, IDC_ENABLE_BUTTON));
+    }
 }
 
 TEST(Switching, AgreementCheckBoxGatesBothButtons) {
