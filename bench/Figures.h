@@ -1,0 +1,37 @@
+#pragma once
+// What every benchmark needs: a stopwatch on the performance counter, the median of a
+// series, a process's memory and handle figures, and one result line on standard output.
+
+#include <windows.h>
+
+#include <vector>
+
+namespace bench {
+
+class Stopwatch {
+public:
+    Stopwatch() { Restart(); }
+    void Restart() { ::QueryPerformanceCounter(&m_start); }
+    double Ms() const;
+
+private:
+    LARGE_INTEGER m_start;
+};
+
+// The middle value (the mean of the two middle ones for an even count); 0 when empty.
+double Median(std::vector<double> values);
+
+struct ProcessFigures {
+    double privateMb = 0;     // private bytes
+    double workingSetMb = 0;  // working set
+    long kernelHandles = -1;  // -1 when the system does not tell
+};
+
+// Needs PROCESS_QUERY_INFORMATION (or the limited right) and PROCESS_VM_READ on `process`.
+ProcessFigures ReadProcessFigures(HANDLE process);
+
+// "name value": the wrapper script collects these lines into the table.
+void Report(const char* name, double value);
+void ReportFigures(const char* prefix, const ProcessFigures& figures);
+
+}  // namespace bench

@@ -1,0 +1,109 @@
+#include "SwitchBench.h"
+
+#include <string>
+
+#include "BenchFolder.h"
+#include "e2e/ToolRun.h"
+#include "resource.h"
+#include "skin/SkinTestKit.h"
+#include "storage/StorageState.h"
+#include "system/CommandRunner.h"
+#include "win/UniqueHandle.h"
+
+namespace bench {
+
+namespace {
+
+const DWORD kWaitMs = 20000;
+const DWORD kSettleMs = 1000;  // for the tool to finish what a step started
+
+// A visible window of the tool holding `controlId`, polled finely enough to time it.
+HWND WaitForControl(const e2e::ToolProcess& tool, int controlId) {
+    Stopwatch watch;
+    while (watch.Ms() < kWaitMs) {
+        for (HWND window : tool.Windows()) {
+            if (::GetDlgItem(window, controlId) != nullptr) return window;
+        }
+        ::Sleep(1);
+    }
+    return nullptr;
+}
+
+// Clicks the prompt's OK button, waits until the prompt is gone and returns its text.
+std::wstring Answer(HWND prompt) {
+    if (prompt == nullptr) return std::wstring();
+    const std::wstring text = e2e::ControlText(prompt, IDC_PROMPT_TEXT);
+    e2e::ClickControl(prompt, IDC_PROMPT_OK_BUTTON);
+    e2e::WaitFor([&] { return !::IsWindow(prompt) || !::IsWindowVisible(prompt); }, kWaitMs);
+    return text;
+}
+
+bool Disable(const e2e::ToolProcess& tool, HWND panel) {
+    e2e::ClickControl(panel, IDC_DISABLE_BUTTON);
+    Answer(WaitForControl(tool, IDC_PROMPT_TEXT));  // the question
+    return Answer(WaitForControl(tool, IDC_PROMPT_TEXT)) == L"U盘禁用成功";
+}
+
+// Milliseconds from the button's release to the result prompt; negative without one.
+double TimedEnable(const e2e::ToolProcess& tool, HWND panel, bool& succeeded) {
+    const RECT button = e2e::ControlRect(panel, IDC_ENABLE_BUTTON);
+    test::MoveMouseTo({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    ::Sleep(100);
+    test::LeftButton(true);
+    ::Sleep(60);
+    Stopwatch watch;
+    test::LeftButton(false);  // a button acts on its release
+    HWND prompt = WaitForControl(tool, IDC_PROMPT_TEXT);
+    const double ms = watch.Ms();
+    succeeded = Answer(prompt) == L"U盘启用成功";
+    return prompt != nullptr ? ms : -1;
+}
+
+ProcessFigures ToolFigures(HWND panel) {
+    ::Sleep(kSettleMs);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(panel, &processId);
+    win::UniqueKernelHandle process(
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    return process ? ReadProcessFigures(process.Get()) : ProcessFigures();
+}
+
+std::wstring EnableCommand() {
+    return L"reg add \"HKEY_LOCAL_MACHINE\\" + std::wstring(kUsbStorKey) + L"\" /v \"" +
+           kUsbStorStartValue + L"\" /d " + std::to_wstring(kStartEnabled) + L" /t REG_DWORD /f";
+}
+
+}  // namespace
+
+SwitchRuns TimeSwitches(int runs) {
+    SwitchRuns result;
+    e2e::ToolFolder folder(BenchFolderOptions());
+    e2e::ToolProcess tool(folder.Program());
+    HWND panel = tool.WaitForPanel(kWaitMs);
+    if (panel == nullptr) {
+        result.allSucceeded = false;
+        return result;
+    }
+    result.afterStart = ToolFigures(panel);
+    for (int i = 0; i < runs; ++i) {
+        bool enabled = false;
+        const bool disabled = Disable(tool, panel);
+        const double ms = TimedEnable(tool, panel, enabled);
+        if (!disabled || !enabled || ms < 0) result.allSucceeded = false;
+        if (ms >= 0) result.enableMs.push_back(ms);
+    }
+    result.afterSwitches = ToolFigures(panel);
+    return result;
+}
+
+std::vector<double> TimeCommandRunner(int runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        std::wstring output;
+        Stopwatch watch;
+        if (RunCommand(EnableCommand(), output) == 1) times.push_back(watch.Ms());
+    }
+    return times;
+}
+
+}  // namespace bench
