@@ -70,14 +70,23 @@ bool HoldsOnly(const std::wstring& directory, const std::vector<std::wstring>& o
     return onlyOwn;
 }
 
+std::wstring ProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
 }  // namespace
 
 std::wstring ProgramDirectory() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory(path);
-    const size_t slash = directory.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : directory.substr(0, slash);
+    const std::wstring path = ProgramPath();
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring ProgramFileName() {
+    const std::wstring path = ProgramPath();
+    return path.substr(path.rfind(L'\\') + 1);
 }
 
 bool IsRemovableOwnDirectory(const std::wstring& directory,

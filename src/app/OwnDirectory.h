@@ -7,6 +7,8 @@
 
 // The directory of the program's file, without a trailing backslash.
 std::wstring ProgramDirectory();
+// The name of the program's file, without its directory.
+std::wstring ProgramFileName();
 
 // True only for a directory that holds nothing but `ownFiles` (names, any case) and is
 // neither a drive root nor one of the system's well-known folders.

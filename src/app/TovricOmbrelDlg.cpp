@@ -21,13 +21,6 @@ const wchar_t kTitle[] = L"Ombrel";
 const wchar_t* const kCompanionFiles[] = {L"HarvaneFeedbackInformation.dll",
                                           L"HarvaneFeedbackInformation.ini"};
 
-std::wstring ProgramFileName() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring full(path);
-    return full.substr(full.rfind(L'\\') + 1);
-}
-
 }  // namespace
 
 CTovricOmbrelDlg::CTovricOmbrelDlg(CWnd* parent)
