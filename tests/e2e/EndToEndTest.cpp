@@ -16,6 +16,7 @@
 #include "resource.h"
 #include "skin/ScreenCapture.h"
 #include "storage/StorageState.h"
+#include "support/RealInput.h"
 #include "support/TestFiles.h"
 #include "win/Gdiplus.h"
 
@@ -72,13 +73,16 @@ void ExpectRect(const RECT& expected, const RECT& actual) {
 bool Enabled(HWND panel, int id) { return IsWindowEnabled(GetDlgItem(panel, id)) != FALSE; }
 
 // Clicks the control until `done` holds, as a user whose click went astray clicks again.
+// A failure names the window that was under the cursor.
 template <typename Condition>
-bool ClickUntil(HWND dialog, int id, Condition done) {
+::testing::AssertionResult ClickUntil(HWND dialog, int id, Condition done) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         e2e::ClickControl(dialog, id);
-        if (e2e::WaitFor(done, 3000)) return true;
+        if (e2e::WaitFor(done, 3000)) return ::testing::AssertionSuccess();
     }
-    return false;
+    return ::testing::AssertionFailure()
+           << "three clicks on control " << id << " did nothing; under the cursor: "
+           << e2e::DescribeWindowAt(e2e::ControlCentre(dialog, id), dialog);
 }
 
 bool IsChecked(HWND panel) {
@@ -154,7 +158,7 @@ TEST(AtDpi96, DraggingTheTopStripMovesPanelAndMainWindowTogether) {
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
     const RECT before = Rect(panel);
-    e2e::DragBy({before.left + 150, before.top + 15}, 60, 40);
+    test::DragMouse({before.left + 150, before.top + 15}, {before.left + 210, before.top + 55}, 5);
     ASSERT_TRUE(e2e::WaitFor([&]() { return Rect(panel).left == before.left + 60; }, 3000));
     const RECT after = Rect(panel);
     EXPECT_EQ(before.top + 40, after.top);
@@ -162,7 +166,7 @@ TEST(AtDpi96, DraggingTheTopStripMovesPanelAndMainWindowTogether) {
     ExpectRect({after.left - 5, after.top - 4, after.right + 5, after.bottom + 7}, main);
 
     // Below the strip nothing moves.
-    e2e::DragBy({after.left + 150, after.top + 60}, 50, 50);
+    test::DragMouse({after.left + 150, after.top + 60}, {after.left + 200, after.top + 110}, 5);
     Sleep(300);
     ExpectRect(after, Rect(panel));
 }
@@ -175,7 +179,7 @@ TEST(AtDpi96, SpaceOnTheFocusedBigButtonAndEscEnterStartNothing) {
     SetCursorPos(5, 5);  // far from every button
     for (WORD key :
          {WORD(VK_SPACE), WORD(VK_RETURN), WORD(VK_ESCAPE), WORD(VK_TAB), WORD(VK_SPACE)}) {
-        e2e::PressKey(key);
+        test::PressKey(key);
     }
     EXPECT_EQ(nullptr, tool.process->WaitForPrompt(1500));
     EXPECT_TRUE(IsWindowVisible(panel));
@@ -338,7 +342,7 @@ TEST(Links, FeedbackAndAgreementLinksOpenTheirPagesOnlyWhenHit) {
     ASSERT_NE(nullptr, panel);
 
     const RECT link = e2e::ControlRect(panel, IDC_FEEDBACK_LINK);
-    e2e::ClickAt({link.left - 30, (link.top + link.bottom) / 2});  // beside it
+    test::ClickAt({link.left - 30, (link.top + link.bottom) / 2});  // beside it
     Sleep(500);
     EXPECT_EQ("", OpenedPages(*tool.folder));
 

@@ -1,6 +1,7 @@
 #include "e2e/ToolRun.h"
 
 #include "resource.h"
+#include "support/RealInput.h"
 #include "support/TestFiles.h"
 
 namespace e2e {
@@ -28,35 +29,6 @@ BOOL CALLBACK CollectVisible(HWND hWnd, LPARAM param) {
     ::GetWindowThreadProcessId(hWnd, &owner);
     if (owner == search->processId && ::IsWindowVisible(hWnd)) search->found.push_back(hWnd);
     return TRUE;
-}
-
-void SendMouse(DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    ::SendInput(1, &input, sizeof(input));
-}
-
-bool CursorIsAt(POINT screen) {
-    POINT cursor = {};
-    ::GetCursorPos(&cursor);
-    return cursor.x == screen.x && cursor.y == screen.y;
-}
-
-void MoveCursor(POINT screen) {
-    // Absolute moves through the input queue, so the window under the cursor sees them as
-    // it would a real mouse's, until the cursor is there: under Wine a cursor placed
-    // directly may still be overtaken by earlier input.
-    for (int attempt = 0; attempt < 10 && !CursorIsAt(screen); ++attempt) {
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = ::MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1;
-        input.mi.dy = ::MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1;
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        ::SendInput(1, &input, sizeof(input));
-        ::Sleep(40);
-    }
-    ::Sleep(40);
 }
 
 }  // namespace
@@ -177,38 +149,34 @@ RECT ControlRect(HWND dialog, int controlId) {
     return rect;
 }
 
-void ClickAt(POINT screen) {
-    MoveCursor(screen);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    ::Sleep(60);
-    SendMouse(MOUSEEVENTF_LEFTUP);
-    ::Sleep(60);
-}
-
-void ClickControl(HWND dialog, int controlId) {
+POINT ControlCentre(HWND dialog, int controlId) {
     const RECT rect = ControlRect(dialog, controlId);
-    ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-void DragBy(POINT from, int dx, int dy) {
-    MoveCursor(from);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    ::Sleep(60);
-    const int steps = 5;
-    for (int i = 1; i <= steps; ++i) {
-        MoveCursor({from.x + dx * i / steps, from.y + dy * i / steps});
+void ClickControl(HWND dialog, int controlId) { test::ClickAt(ControlCentre(dialog, controlId)); }
+
+std::string DescribeWindowAt(POINT screen, HWND dialog) {
+    HWND hWnd = ::WindowFromPoint(screen);
+    if (hWnd == nullptr) return "no window";
+    char className[64] = {};
+    ::GetClassNameA(hWnd, className, sizeof(className));
+    HWND root = ::GetAncestor(hWnd, GA_ROOT);
+    std::string text = "a window of class " + std::string(className);
+    if (hWnd == dialog || root == dialog) {
+        text += " in the dialog clicked";
+    } else if (root == ::GetWindow(dialog, GW_OWNER)) {
+        text += ", the dialog's owner (its frame)";
+    } else if (HWND child = ::GetWindow(root, GW_CHILD)) {
+        text += ", a window holding control " + std::to_string(::GetDlgCtrlID(child));
     }
-    SendMouse(MOUSEEVENTF_LEFTUP);
-    ::Sleep(100);
-}
-
-void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-    ::Sleep(100);
+    DWORD process = 0;
+    DWORD dialogProcess = 0;
+    ::GetWindowThreadProcessId(hWnd, &process);
+    ::GetWindowThreadProcessId(dialog, &dialogProcess);
+    if (process != dialogProcess) text += ", of another process";
+    if (!::IsWindowEnabled(root)) text += ", disabled";
+    return text;
 }
 
 }  // namespace e2e

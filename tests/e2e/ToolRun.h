@@ -64,11 +64,12 @@ private:
 
 std::wstring ControlText(HWND dialog, int controlId);
 RECT ControlRect(HWND dialog, int controlId);  // screen coordinates
-// Real input: moves the cursor there and clicks the left button.
-void ClickAt(POINT screen);
+POINT ControlCentre(HWND dialog, int controlId);
+// Real input: a left click at the control's centre.
 void ClickControl(HWND dialog, int controlId);
-void DragBy(POINT from, int dx, int dy);
-void PressKey(WORD key);
+// Which window a click at `screen` reaches, told relative to `dialog`, for failure reports.
+std::string DescribeWindowAt(POINT screen, HWND dialog);
+
 // Waits until `condition` holds or `timeoutMs` passes, letting the tool work meanwhile.
 template <typename Condition>
 bool WaitFor(Condition condition, DWORD timeoutMs) {

@@ -114,11 +114,13 @@ public:
         const HWND button = Control(id);
         const SIZE size = SizeOf(ControlRect(id));
         const size_t before = Commands().size();
-        test::MoveMouseTo(test::ScreenPoint(button, size.cx / 2, size.cy / 2));
-        test::LeftButton(true);
+        const POINT middle = test::ScreenPoint(button, size.cx / 2, size.cy / 2);
+        const POINT end = test::ScreenPoint(button, release.x, release.y);
+        test::MoveMouse(middle);
+        test::PressMouse(middle);
         test::PumpFor(20);
-        test::MoveMouseTo(test::ScreenPoint(button, release.x, release.y));
-        test::LeftButton(false);
+        test::MoveMouse(end);
+        test::ReleaseMouse(end);
         const bool arrived = test::PumpUntil([&] { return Commands().size() > before; });
         test::MoveMouseAway();
         return arrived;
@@ -383,7 +385,7 @@ TEST_F(FeedbackDialogTest, RepeatedShowingsLeaveNoGdiObjectBehind) {
         PresetScaleFeedbackDlg dialog(scale);
         Show(dialog, [](ShownQuestion& q) {
             // A hover face and a full repaint of the pair, then the close button.
-            test::MoveMouseTo(test::ScreenPoint(q.Control(IDC_SOLVED_BUTTON), 20, 20));
+            test::MoveMouse(test::ScreenPoint(q.Control(IDC_SOLVED_BUTTON), 20, 20));
             test::PumpFor(30);
             ::RedrawWindow(q.Inner(), nullptr, nullptr,
                            RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);

@@ -78,7 +78,7 @@ private:
         Shoot(L"controls-hover", hovered, IDD_MAIN_WINDOW, [&hovered] {
             RECT button = {};
             ::GetWindowRect(hovered.Panel()->DisableButton(), &button);
-            test::MoveMouseTo({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+            test::MoveMouse({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
         });
         test::MoveMouseAway();
     }

@@ -127,12 +127,7 @@ TEST_F(CheckBoxBtnTest, EveryChangeOfTheCheckedStateRedrawsTheMark) {
         const char* name;
         std::function<void()> toggle;
     } actions[] = {
-        {"mouse click",
-         [&] {
-             test::MoveMouseTo(test::ScreenPoint(m_check.GetSafeHwnd(), 40, 10));
-             test::LeftButton(true);
-             test::LeftButton(false);
-         }},
+        {"mouse click", [&] { test::ClickAt(test::ScreenPoint(m_check.GetSafeHwnd(), 40, 10)); }},
         {"Space on the focused box",
          [&] {
              SetFocus(m_check.GetSafeHwnd());

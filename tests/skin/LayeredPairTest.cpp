@@ -9,6 +9,7 @@
 #include "skin/ResourceImage.h"
 #include "skin/ScreenCapture.h"
 #include "support/GdiObjects.h"
+#include "support/RealInput.h"
 #include "support/ReceiverWindow.h"
 #include "support/TestFiles.h"
 
@@ -153,13 +154,6 @@ std::string Hex(COLORREF colour) {
     return text;
 }
 
-void SendMouse(DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    ::SendInput(1, &input, sizeof(input));
-}
-
 // A left-button drag with real input, from another thread so that this one can run the
 // system's move loop meanwhile.
 class MouseDrag {
@@ -183,21 +177,7 @@ public:
 private:
     static DWORD WINAPI Run(void* param) {
         auto* self = static_cast<MouseDrag*>(param);
-        const int steps = 4;
-        // Each event is given time to arrive before the next; nothing waits on a timing.
-        ::SetCursorPos(self->m_from.x, self->m_from.y);
-        SendMouse(MOUSEEVENTF_MOVE);
-        ::Sleep(20);
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
-        for (int i = 1; i <= steps; ++i) {
-            ::Sleep(20);
-            ::SetCursorPos(self->m_from.x + (self->m_to.x - self->m_from.x) * i / steps,
-                           self->m_from.y + (self->m_to.y - self->m_from.y) * i / steps);
-            SendMouse(MOUSEEVENTF_MOVE);
-        }
-        ::Sleep(20);
-        SendMouse(MOUSEEVENTF_LEFTUP);
-        ::Sleep(20);
+        test::DragMouse(self->m_from, self->m_to, 4);
         return 0;
     }
 

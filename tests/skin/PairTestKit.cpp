@@ -10,7 +10,6 @@ namespace {
 
 const DWORD kFindTimeoutMs = 5000;
 const DWORD kEndTimeoutMs = 3000;
-const DWORD kInputPauseMs = 30;  // time for one input event to arrive before the next
 
 BOOL CALLBACK FindOuter(HWND hWnd, LPARAM param) {
     auto* pair = reinterpret_cast<ShownPair*>(param);
@@ -37,11 +36,6 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
         ::Sleep(10);
     }
     return true;
-}
-
-bool CursorIsAt(POINT screen) {
-    POINT cursor = {};
-    return ::GetCursorPos(&cursor) && cursor.x == screen.x && cursor.y == screen.y;
 }
 
 }  // namespace
@@ -118,25 +112,6 @@ std::wstring ControlText(HWND dialog, int id) {
     wchar_t text[256] = {};
     ::GetDlgItemTextW(dialog, id, text, 256);
     return text;
-}
-
-void ClickAt(POINT screen) {
-    // Moves through the input queue, so that the window under the cursor sees the move as
-    // it would from a real mouse, and until the cursor is there: under Wine a cursor
-    // placed from this thread may still be overtaken by the previous input.
-    for (int attempt = 0; attempt < 10 && !CursorIsAt(screen); ++attempt) {
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1;
-        input.mi.dy = MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1;
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        ::SendInput(1, &input, sizeof(input));
-        ::Sleep(kInputPauseMs);
-    }
-    LeftButton(true);
-    ::Sleep(kInputPauseMs);
-    LeftButton(false);
-    ::Sleep(kInputPauseMs);
 }
 
 void ClickControl(HWND dialog, int id) {

@@ -67,7 +67,6 @@ private:
 
 // Actions for the user's thread (real input through the system's queue).
 void ClickControl(HWND dialog, int id);
-void ClickAt(POINT screen);
 // The control's rectangle in its dialog's client coordinates, and its window text.
 RECT ControlRect(HWND dialog, int id);
 std::wstring ControlText(HWND dialog, int id);

@@ -85,11 +85,12 @@ TEST_F(SkinButtonTest, RestPressReleaseAndLeaveChangeTheFace) {
         SCOPED_TRACE(b->name);
         m_dialog.commands.clear();
         EXPECT_EQ(kNormal, WaitForFace(*b, kNormal));
-        test::MoveMouseTo(Centre(*b));
+        const POINT centre = Centre(*b);
+        test::MoveMouse(centre);
         EXPECT_EQ(kHover, WaitForFace(*b, kHover));
-        test::LeftButton(true);
+        test::PressMouse(centre);
         EXPECT_EQ(kPressed, WaitForFace(*b, kPressed));
-        test::LeftButton(false);
+        test::ReleaseMouse(centre);
         EXPECT_EQ(kHover, WaitForFace(*b, kHover));
         EXPECT_EQ(std::vector<UINT>{static_cast<UINT>(b->id)}, m_dialog.commands);
         test::MoveMouseAway();
@@ -100,15 +101,16 @@ TEST_F(SkinButtonTest, RestPressReleaseAndLeaveChangeTheFace) {
 TEST_F(SkinButtonTest, SecondPressOfADoubleClickShowsThePressedFaceToo) {
     for (ButtonUnderTest* b : {&m_png, &m_image}) {
         SCOPED_TRACE(b->name);
-        test::MoveMouseTo(Centre(*b));
+        const POINT centre = Centre(*b);
+        test::MoveMouse(centre);
         ASSERT_EQ(kHover, WaitForFace(*b, kHover));
-        test::LeftButton(true);
+        test::PressMouse(centre);
         ASSERT_EQ(kPressed, WaitForFace(*b, kPressed));
-        test::LeftButton(false);
+        test::ReleaseMouse(centre);
         ASSERT_EQ(kHover, WaitForFace(*b, kHover));
-        test::LeftButton(true);  // within the double-click time
+        test::PressMouse(centre);  // within the double-click time
         EXPECT_EQ(kPressed, WaitForFace(*b, kPressed));
-        test::LeftButton(false);
+        test::ReleaseMouse(centre);
         EXPECT_EQ(kHover, WaitForFace(*b, kHover));
         test::MoveMouseAway();
         ASSERT_EQ(kNormal, WaitForFace(*b, kNormal));
@@ -131,7 +133,7 @@ TEST_F(SkinButtonTest, DisabledWindowShowsTheDisabledFaceAndKeepsItsState) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(b->name) + ": " + c.name);
             const int stateBefore = c.mouseOver ? kHover : kNormal;
-            if (c.mouseOver) test::MoveMouseTo(Centre(*b));
+            if (c.mouseOver) test::MoveMouse(Centre(*b));
             ASSERT_EQ(stateBefore, WaitForFace(*b, stateBefore));
 
             b->button->EnableWindow(FALSE);
@@ -141,9 +143,7 @@ TEST_F(SkinButtonTest, DisabledWindowShowsTheDisabledFaceAndKeepsItsState) {
                 test::PumpFor(30);
                 EXPECT_EQ(kDisabled, ShownFace(*b)) << "after message " << message;
             }
-            test::MoveMouseTo(Centre(*b));
-            test::LeftButton(true);
-            test::LeftButton(false);
+            test::ClickAt(Centre(*b));
             test::PumpFor(60);
             EXPECT_EQ(kDisabled, ShownFace(*b)) << "after a real click";
             b->button->EnableWindow(TRUE);
@@ -151,7 +151,7 @@ TEST_F(SkinButtonTest, DisabledWindowShowsTheDisabledFaceAndKeepsItsState) {
 
             // A leave that came while disabled is gone: the next move over the button
             // asks for another.
-            test::MoveMouseTo(Centre(*b));
+            test::MoveMouse(Centre(*b));
             test::PumpFor(30);
             test::MoveMouseAway();
             ASSERT_EQ(kNormal, WaitForFace(*b, kNormal));
@@ -164,9 +164,7 @@ TEST_F(SkinButtonTest, EnableButtonSwitchesWindowAndFaceTogether) {
     EXPECT_FALSE(m_disable.IsWindowEnabled());
     EXPECT_EQ(kDisabled, WaitForFace(m_image, kDisabled));
 
-    test::MoveMouseTo(Centre(m_image));
-    test::LeftButton(true);
-    test::LeftButton(false);
+    test::ClickAt(Centre(m_image));
     test::PumpFor(100);
     EXPECT_EQ(kDisabled, ShownFace(m_image));
     EXPECT_TRUE(m_dialog.commands.empty());
@@ -175,7 +173,7 @@ TEST_F(SkinButtonTest, EnableButtonSwitchesWindowAndFaceTogether) {
     EXPECT_TRUE(m_disable.IsWindowEnabled());
     EXPECT_EQ(kNormal, WaitForFace(m_image, kNormal));
     // Live again: the next move over it brings the hover face.
-    test::MoveMouseTo(test::ScreenPoint(m_disable.GetSafeHwnd(), 30, 20));
+    test::MoveMouse(test::ScreenPoint(m_disable.GetSafeHwnd(), 30, 20));
     EXPECT_EQ(kHover, WaitForFace(m_image, kHover));
 }
 
@@ -197,12 +195,13 @@ TEST_F(SkinButtonTest, PressInTheInsetMarginShowsPressedButIsNotInside) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_dialog.commands.clear();
-        test::MoveMouseTo(test::ScreenPoint(m_disable.GetSafeHwnd(), c.point.x, c.point.y));
+        const POINT point = test::ScreenPoint(m_disable.GetSafeHwnd(), c.point.x, c.point.y);
+        test::MoveMouse(point);
         ASSERT_EQ(kHover, WaitForFace(m_image, kHover));
-        test::LeftButton(true);
+        test::PressMouse(point);
         EXPECT_EQ(kPressed, WaitForFace(m_image, kPressed));
         EXPECT_EQ(c.inside, m_disable.IsCursorInside());
-        test::LeftButton(false);
+        test::ReleaseMouse(point);
         // The platform reports the click either way; the owner asks IsCursorInside.
         EXPECT_TRUE(test::PumpUntil([&] { return !m_dialog.commands.empty(); }, 2000));
         test::MoveMouseAway();
@@ -242,9 +241,7 @@ TEST_F(SkinButtonTest, ImageButtonWithoutFacesStillShowsItsSliceAndWorks) {
     const test::Pixels expected = test::RenderOnWhite(panel.get(), 246, 47, &slice);
     EXPECT_LT(test::MeanDifference(expected, test::CaptureClient(m_disable.GetSafeHwnd())), 3.0);
 
-    test::MoveMouseTo(Centre(m_image));
-    test::LeftButton(true);
-    test::LeftButton(false);
+    test::ClickAt(Centre(m_image));
     EXPECT_TRUE(test::PumpUntil([&] { return !m_dialog.commands.empty(); }, 2000));
     test::MoveMouseAway();
 }

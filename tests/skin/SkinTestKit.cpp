@@ -197,36 +197,6 @@ POINT ScreenPoint(HWND hWnd, int clientX, int clientY) {
     return point;
 }
 
-void MoveMouseTo(POINT screen) {
-    // A move through the input queue, so that the window under the cursor gets
-    // WM_MOUSEMOVE as it would from a real mouse.
-    ::SetCursorPos(screen.x - 1, screen.y);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = 1;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    ::SendInput(1, &input, sizeof(input));
-}
-
-void MoveMouseAway() { MoveMouseTo(POINT{20, 20}); }
-
-void LeftButton(bool down) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    ::SendInput(1, &input, sizeof(input));
-}
-
-void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-    }
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-}
-
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/RealInput.h"
 #include "win/Dialog.h"
 #include "win/Gdiplus.h"
 
@@ -72,12 +73,7 @@ bool IsDark(COLORREF colour);  // clearly darker than white: text or a mark on w
 
 win::ImagePtr LoadPicture(WORD id);
 
-// Real input through the system's queue.
 POINT ScreenPoint(HWND hWnd, int clientX, int clientY);
-void MoveMouseTo(POINT screen);
-void MoveMouseAway();  // to a corner that no test window covers
-void LeftButton(bool down);
-void PressKey(WORD key);  // down and up
 
 // Dispatches this thread's messages until `done` holds, asking after each one; false
 // after `timeoutMs`.

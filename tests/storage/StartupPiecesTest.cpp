@@ -4,6 +4,7 @@
 #include "storage/MouseHook.h"
 #include "storage/StorageSwitch.h"
 #include "storage/SystemVersion.h"
+#include "support/RealInput.h"
 #include "support/ReceiverWindow.h"
 
 namespace {
@@ -38,24 +39,6 @@ TEST(SystemVersion, ReadsWhatTheSystemReportsWithoutTheManifestBendingIt) {
     EXPECT_EQ(1, CStorageSwitch::IsSupportedSystem());
 }
 
-void Click(int x, int y) {
-    SetCursorPos(x, y);
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-void Move(int dx, int dy) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof(INPUT));
-}
-
 TEST(MouseHook, EachLeftPressAnywherePostsOneMessageAndNothingElseDoes) {
     test::ReceiverWindow panel(WM_HOOK_LBUTTONDOWN, WM_HOOK_LBUTTONDOWN);
     CMouseHook hook;
@@ -63,9 +46,9 @@ TEST(MouseHook, EachLeftPressAnywherePostsOneMessageAndNothingElseDoes) {
     ASSERT_EQ(1, hook.SetTarget(panel.Handle()));
     ASSERT_EQ(1, hook.Install());
 
-    Click(300, 300);
-    Move(5, 5);
-    Click(1200, 700);
+    test::ClickAt({300, 300});
+    test::MoveMouse({305, 305});
+    test::ClickAt({1200, 700});
     test::PumpFor(500);
     ASSERT_EQ(2u, panel.Received().size());
     for (const test::ReceivedMessage& message : panel.Received()) {
@@ -74,7 +57,7 @@ TEST(MouseHook, EachLeftPressAnywherePostsOneMessageAndNothingElseDoes) {
 
     hook.Uninstall();
     hook.Uninstall();  // a second removal is harmless
-    Click(300, 300);
+    test::ClickAt({300, 300});
     test::PumpFor(300);
     EXPECT_EQ(2u, panel.Received().size());
 }
