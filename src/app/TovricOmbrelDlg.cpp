@@ -84,7 +84,9 @@ bool CTovricOmbrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
 void CTovricOmbrelDlg::AskClosingQuestion() {
     COmbrelDlg* panel = Panel();
     if (panel == nullptr) return;
-    CProblemSolvingFeedbackDlg question;
+    // Owned by the panel, whichever window was active last: it shows above the panel,
+    // and the panel takes no clicks while the question is open.
+    CProblemSolvingFeedbackDlg question(panel);
     question.SetFeedbackBinding(panel->FeedbackBinding());
     question.SetToolInfoRecord(panel->ToolInfoRecord());
     question.DoModal();

@@ -59,9 +59,10 @@ void CExecutePromptChildDlg::OnDestroy() {
 
 // ---- outer dialog ----
 
-CExecutePromptDlg::CExecutePromptDlg() : CExecutePromptDlg(kProgressPair) {}
+CExecutePromptDlg::CExecutePromptDlg(CWnd* parent) : CExecutePromptDlg(kProgressPair, parent) {}
 
-CExecutePromptDlg::CExecutePromptDlg(const LayeredPairParams& params) : CLayeredOuterDlg(params) {}
+CExecutePromptDlg::CExecutePromptDlg(const LayeredPairParams& params, CWnd* parent)
+    : CLayeredOuterDlg(params, parent) {}
 
 std::unique_ptr<CLayeredInnerDlg> CExecutePromptDlg::CreateInner() {
     auto inner = std::make_unique<CExecutePromptChildDlg>(m_params);

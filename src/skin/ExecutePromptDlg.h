@@ -32,14 +32,14 @@ private:
 
 class CExecutePromptDlg : public CLayeredOuterDlg {
 public:
-    CExecutePromptDlg();
+    explicit CExecutePromptDlg(CWnd* parent = nullptr);
 
     // Set before DoModal; the text cannot change while the dialog is shown.
     void SetPromptText(std::wstring text) { m_promptText = std::move(text); }
 
 protected:
     // Another set of templates and pictures (tests use it to take a picture away).
-    explicit CExecutePromptDlg(const LayeredPairParams& params);
+    explicit CExecutePromptDlg(const LayeredPairParams& params, CWnd* parent = nullptr);
 
     std::unique_ptr<CLayeredInnerDlg> CreateInner() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

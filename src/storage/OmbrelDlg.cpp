@@ -298,7 +298,7 @@ void COmbrelDlg::RunSwitch(const SwitchFlow& flow, CImageButton& button) {
     // A click made with the keyboard while the cursor is elsewhere starts nothing.
     if (!button.IsCursorInside()) return;
     if (flow.confirmation != nullptr &&
-        ShowPrompt(flow.confirmation, kPromptQuestion, m_fScale) != IDOK) {
+        ShowPrompt(flow.confirmation, kPromptQuestion, m_fScale, this) != IDOK) {
         return;
     }
     if (!(m_switch.*flow.start)()) {
@@ -307,7 +307,7 @@ void COmbrelDlg::RunSwitch(const SwitchFlow& flow, CImageButton& button) {
     }
     // The progress window exists before this thread next retrieves messages, so the
     // worker's close request always finds it, however fast the command ends.
-    m_pExecutePromptDlg = std::make_unique<CExecutePromptDlg>();
+    m_pExecutePromptDlg = std::make_unique<CExecutePromptDlg>(this);
     m_pExecutePromptDlg->SetPromptText(flow.progressText);
     m_pExecutePromptDlg->SetScale(m_fScale);
     m_pExecutePromptDlg->DoModal();
@@ -361,7 +361,11 @@ void COmbrelDlg::ApplyButtons(AgreementState state) {
     }
 }
 
-void COmbrelDlg::ShowNotice(const wchar_t* text) { ShowPrompt(text, kPromptNotice, m_fScale); }
+// The panel's own windows are owned by the panel, whichever window was active last: they
+// show above it, and it takes no clicks while they are open.
+void COmbrelDlg::ShowNotice(const wchar_t* text) {
+    ShowPrompt(text, kPromptNotice, m_fScale, this);
+}
 
 void COmbrelDlg::StartAgreementThread() {
     auto* request = new AgreementRequest{m_hWnd, m_agreeCheck.GetSafeHwnd(), ++m_agreementClicks};

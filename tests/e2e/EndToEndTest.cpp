@@ -248,6 +248,7 @@ TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
             return tool.process->WaitForPrompt(0) != nullptr ||
                    tool.process->WaitForProgress(0) != nullptr;
         }));
+        EXPECT_FALSE(IsWindowEnabled(panel)) << "the panel takes clicks while its window is open";
         if (step.asksFirst) AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON);
         HWND progress = tool.process->WaitForProgress(kPromptTimeout);
         ASSERT_NE(nullptr, progress);
@@ -456,6 +457,7 @@ TEST(Closing, FolderHoldingAForeignFileIsLeftAlone) {
             return question != nullptr;
         },
         kPromptTimeout));
+    EXPECT_FALSE(IsWindowEnabled(panel)) << "the panel takes clicks while the question is open";
     EXPECT_TRUE(ClickUntil(question, IDC_FEEDBACK_CLOSE_BUTTON,
                            [&]() { return tool.process->WaitForExit(0) != STILL_ACTIVE; }));
     EXPECT_NE(STILL_ACTIVE, tool.process->WaitForExit(10000));
