@@ -327,6 +327,40 @@ TEST(Library, MissingOrFailingLibraryIsRefused) {
     }
 }
 
+// Wine prefers its own system libraries; Windows searches the program's folder first,
+// and so does Wine for the libraries this key names "native,builtin" for the tool.
+class PreferLibrariesOnDisk {
+public:
+    explicit PreferLibrariesOnDisk(const wchar_t* library) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_key,
+                        nullptr);
+        const wchar_t order[] = L"native,builtin";
+        RegSetValueExW(m_key, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
+                       sizeof(order));
+    }
+    ~PreferLibrariesOnDisk() {
+        RegCloseKey(m_key);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+    }
+    PreferLibrariesOnDisk(const PreferLibrariesOnDisk&) = delete;
+    PreferLibrariesOnDisk& operator=(const PreferLibrariesOnDisk&) = delete;
+
+private:
+    static constexpr const wchar_t* kKey =
+        L"Software\\Wine\\AppDefaults\\TovricOmbrel.exe\\DllOverrides";
+    HKEY m_key = nullptr;
+};
+
+TEST(Library, SystemLibraryPlantedBesideTheToolIsNotLoaded) {
+    ToolFolder::Options options;
+    options.extraFiles = {{L"planted_library.dll", L"gdiplus.dll"}};
+    PreferLibrariesOnDisk onDisk(L"gdiplus");
+    ToolSession tool(options);
+    const HWND panel = tool.Panel();
+    EXPECT_FALSE(test::Exists(tool.folder->Path() + L"\\planted-library-loaded"));
+    EXPECT_NE(nullptr, panel) << "the tool did not start";
+}
+
 // --- Feedback library -------------------------------------------------------------------
 
 std::string OpenedPages(const ToolFolder& folder) {

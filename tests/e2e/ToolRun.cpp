@@ -41,6 +41,9 @@ ToolFolder::ToolFolder(const Options& options) : m_path(SystemDrive() + L"\\" + 
     if (options.withLibrary) {
         Copy(here + L"\\" + options.library, m_path + L"\\HarvaneFeedbackInformation.dll");
     }
+    for (const auto& file : options.extraFiles) {
+        Copy(here + L"\\" + file.first, m_path + L"\\" + file.second);
+    }
     std::string ini = options.ini;
     // The library records the pages it would open instead of starting a browser.
     const std::wstring pages = OpenedPagesFile();

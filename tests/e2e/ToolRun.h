@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -19,6 +20,8 @@ public:
         bool withLibrary = true;
         std::wstring library = L"HarvaneFeedbackInformation.dll";  // the file to copy in
         std::string ini;  // the library's configuration file; empty: none
+        // Further files from beside this test program: {source, name in the folder}.
+        std::vector<std::pair<std::wstring, std::wstring>> extraFiles;
     };
     explicit ToolFolder(const Options& options);
     ~ToolFolder();
