@@ -11,7 +11,6 @@
 #include "support/GdiObjects.h"
 #include "support/RealInput.h"
 #include "support/ReceiverWindow.h"
-#include "support/TestFiles.h"
 
 namespace {
 
@@ -511,37 +510,6 @@ TEST_F(LayeredPairTest, MainWindowPlacementCentresThePanelAndTheFrameFollowsIt) 
         ExpectRect(c.frame, outer.GetWindowRect());
         EXPECT_TRUE(outer.IsWindowVisible()) << "visible by its template";
         outer.DestroyWindow();
-    }
-}
-
-TEST_F(LayeredPairTest, ScreenshotsOfEveryPairAtBothScales) {
-    const std::wstring folder = test::ProgramDirectory() + L"\\..\\screenshots";
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    struct Case {
-        const wchar_t* name;
-        LayeredPairParams params;
-        bool likeTheMainWindow;  // it is not centred by the framework but centres itself
-    } cases[] = {{L"main", kMainPair, true},
-                 {L"feedback", kFeedbackPair, false},
-                 {L"prompt", kPromptPair, false},
-                 {L"progress", kProgressPair, false}};
-    for (const Case& c : cases) {
-        for (float scale : {1.0f, 1.25f}) {
-            ProbeOuter outer(c.params, scale);
-            outer.placeLikeTheMainWindow = c.likeTheMainWindow;
-            outer.innerDragFlagAtStart = c.likeTheMainWindow;
-            Open(outer, c.params);
-            RECT area = outer.GetWindowRect();
-            ::InflateRect(&area, 8, 8);
-            const std::wstring path =
-                folder + L"\\pair-" + c.name + (scale == 1.0f ? L"-1.00.png" : L"-1.25.png");
-            ::DeleteFileW(path.c_str());
-            ASSERT_TRUE(test::SaveScreenPng(area, path));
-            Gdiplus::Image saved(path.c_str());
-            EXPECT_EQ(static_cast<UINT>(SizeOf(area).cx), saved.GetWidth());
-            EXPECT_EQ(static_cast<UINT>(SizeOf(area).cy), saved.GetHeight());
-            outer.DestroyWindow();
-        }
     }
 }
 
