@@ -38,11 +38,12 @@ POINT Centre(HWND control) {
 void ButtonCycle(HWND panel) {
     const int ids[] = {IDC_DISABLE_BUTTON, IDC_ENABLE_BUTTON};
     for (int id : ids) {
-        test::MoveMouseTo(Centre(::GetDlgItem(panel, id)));
+        const POINT centre = Centre(::GetDlgItem(panel, id));
+        test::MoveMouse(centre);
         test::PumpFor(kHoverMs);
-        test::LeftButton(true);
+        test::PressMouse(centre);
         test::PumpFor(kStepMs);
-        test::LeftButton(false);
+        test::ReleaseMouse(centre);
         test::PumpFor(kStepMs);
     }
     test::MoveMouseAway();

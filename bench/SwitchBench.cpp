@@ -15,7 +15,8 @@ namespace bench {
 namespace {
 
 const DWORD kWaitMs = 20000;
-const DWORD kSettleMs = 1000;  // for the tool to finish what a step started
+const DWORD kSettleMs = 1000;       // for the tool to finish what a step started
+const DWORD kClickEffectMs = 3000;  // for a click to show its effect
 
 // A visible window of the tool holding `controlId`, polled finely enough to time it.
 HWND WaitForControl(const e2e::ToolProcess& tool, int controlId) {
@@ -29,12 +30,16 @@ HWND WaitForControl(const e2e::ToolProcess& tool, int controlId) {
     return nullptr;
 }
 
-// Clicks the prompt's OK button, waits until the prompt is gone and returns its text.
+// Clicks the prompt's OK button until the prompt is gone and returns its text. A click
+// made the moment a window appears may reach it before it is ready, as no user's would.
 std::wstring Answer(HWND prompt) {
     if (prompt == nullptr) return std::wstring();
     const std::wstring text = e2e::ControlText(prompt, IDC_PROMPT_TEXT);
-    e2e::ClickControl(prompt, IDC_PROMPT_OK_BUTTON);
-    e2e::WaitFor([&] { return !::IsWindow(prompt) || !::IsWindowVisible(prompt); }, kWaitMs);
+    auto gone = [&] { return !::IsWindow(prompt) || !::IsWindowVisible(prompt); };
+    for (int attempt = 0; attempt < 3 && !gone(); ++attempt) {
+        e2e::ClickControl(prompt, IDC_PROMPT_OK_BUTTON);
+        e2e::WaitFor(gone, kClickEffectMs);
+    }
     return text;
 }
 
@@ -46,13 +51,13 @@ bool Disable(const e2e::ToolProcess& tool, HWND panel) {
 
 // Milliseconds from the button's release to the result prompt; negative without one.
 double TimedEnable(const e2e::ToolProcess& tool, HWND panel, bool& succeeded) {
-    const RECT button = e2e::ControlRect(panel, IDC_ENABLE_BUTTON);
-    test::MoveMouseTo({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    const POINT centre = e2e::ControlCentre(panel, IDC_ENABLE_BUTTON);
+    test::MoveMouse(centre);
     ::Sleep(100);
-    test::LeftButton(true);
+    test::PressMouse(centre);
     ::Sleep(60);
     Stopwatch watch;
-    test::LeftButton(false);  // a button acts on its release
+    test::ReleaseMouse(centre);  // a button acts on its release
     HWND prompt = WaitForControl(tool, IDC_PROMPT_TEXT);
     const double ms = watch.Ms();
     succeeded = Answer(prompt) == L"U盘启用成功";
