@@ -77,6 +77,7 @@ bool Enabled(HWND panel, int id) { return IsWindowEnabled(GetDlgItem(panel, id))
 template <typename Condition>
 ::testing::AssertionResult ClickUntil(HWND dialog, int id, Condition done) {
     for (int attempt = 0; attempt < 3; ++attempt) {
+        e2e::WaitUntilStill(dialog, id);
         e2e::ClickControl(dialog, id);
         if (e2e::WaitFor(done, 3000)) return ::testing::AssertionSuccess();
     }
@@ -467,7 +468,7 @@ TEST(Closing, EachAnswerIsRecordedAndTheToolsFolderRemoved) {
         EXPECT_NE(STILL_ACTIVE, tool.process->WaitForExit(10000));
         const auto answers = test::SplitLines(AnswerFile());
         ASSERT_EQ(answersBefore + 1, answers.size());
-        EXPECT_NE(std::string::npos, answers.back().find(c.answer));
+        EXPECT_NE(std::string::npos, answers.back().find(c.answer)) << answers.back();
         EXPECT_NE(std::string::npos, answers.back().find("tool=10119"));
         // The removal waits 3 seconds for the program to be gone, then takes the folder.
         EXPECT_TRUE(test::Exists(tool.folder->Path()));

@@ -157,6 +157,17 @@ POINT ControlCentre(HWND dialog, int controlId) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+void WaitUntilStill(HWND dialog, int controlId) {
+    const DWORD kStillMs = 200;
+    RECT before = ControlRect(dialog, controlId);
+    for (int attempt = 0; attempt < 15; ++attempt) {
+        ::Sleep(kStillMs);
+        const RECT now = ControlRect(dialog, controlId);
+        if (::EqualRect(&before, &now)) return;
+        before = now;
+    }
+}
+
 void ClickControl(HWND dialog, int controlId) { test::ClickAt(ControlCentre(dialog, controlId)); }
 
 std::string DescribeWindowAt(POINT screen, HWND dialog) {

@@ -68,6 +68,9 @@ private:
 std::wstring ControlText(HWND dialog, int controlId);
 RECT ControlRect(HWND dialog, int controlId);  // screen coordinates
 POINT ControlCentre(HWND dialog, int controlId);
+// Waits (up to 3 s) until the control has kept its place for a moment: a window that has
+// just appeared may still be laying itself out, and a user clicks what stays put.
+void WaitUntilStill(HWND dialog, int controlId);
 // Real input: a left click at the control's centre.
 void ClickControl(HWND dialog, int controlId);
 // Which window a click at `screen` reaches, told relative to `dialog`, for failure reports.
