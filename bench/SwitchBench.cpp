@@ -15,8 +15,7 @@ namespace bench {
 namespace {
 
 const DWORD kWaitMs = 20000;
-const DWORD kSettleMs = 1000;       // for the tool to finish what a step started
-const DWORD kClickEffectMs = 3000;  // for a click to show its effect
+const DWORD kSettleMs = 1000;  // for the tool to finish what a step started
 
 // A visible window of the tool holding `controlId`, polled finely enough to time it.
 HWND WaitForControl(const e2e::ToolProcess& tool, int controlId) {
@@ -35,11 +34,8 @@ HWND WaitForControl(const e2e::ToolProcess& tool, int controlId) {
 std::wstring Answer(HWND prompt) {
     if (prompt == nullptr) return std::wstring();
     const std::wstring text = e2e::ControlText(prompt, IDC_PROMPT_TEXT);
-    auto gone = [&] { return !::IsWindow(prompt) || !::IsWindowVisible(prompt); };
-    for (int attempt = 0; attempt < 3 && !gone(); ++attempt) {
-        e2e::ClickControl(prompt, IDC_PROMPT_OK_BUTTON);
-        e2e::WaitFor(gone, kClickEffectMs);
-    }
+    e2e::ClickUntil(prompt, IDC_PROMPT_OK_BUTTON,
+                    [&] { return !::IsWindow(prompt) || !::IsWindowVisible(prompt); });
     return text;
 }
 

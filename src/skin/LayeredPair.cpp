@@ -217,6 +217,7 @@ void CLayeredOuterDlg::RaiseInner() {
     ::SetWindowPos(m_pInner->GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
     ::SetWindowPos(m_pInner->GetSafeHwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
+
 void CLayeredOuterDlg::OnMove() {
     if (!m_bMoveInner || !m_pInner || !m_pInner->IsWindow()) return;
     const PairMargins margins = ScaledMargins();

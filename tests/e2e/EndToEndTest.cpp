@@ -72,15 +72,10 @@ void ExpectRect(const RECT& expected, const RECT& actual) {
 
 bool Enabled(HWND panel, int id) { return IsWindowEnabled(GetDlgItem(panel, id)) != FALSE; }
 
-// Clicks the control until `done` holds, as a user whose click went astray clicks again.
-// A failure names the window that was under the cursor.
+// e2e::ClickUntil for assertions: a failure names the window that was under the cursor.
 template <typename Condition>
 ::testing::AssertionResult ClickUntil(HWND dialog, int id, Condition done) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        e2e::WaitUntilStill(dialog, id);
-        e2e::ClickControl(dialog, id);
-        if (e2e::WaitFor(done, 3000)) return ::testing::AssertionSuccess();
-    }
+    if (e2e::ClickUntil(dialog, id, done)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
            << "three clicks on control " << id << " did nothing; under the cursor: "
            << e2e::DescribeWindowAt(e2e::ControlCentre(dialog, id), dialog);

@@ -87,4 +87,16 @@ bool WaitFor(Condition condition, DWORD timeoutMs) {
     return true;
 }
 
+// Clicks the control until `done` holds, up to three times, each once the control stays
+// put: as a user whose click went astray clicks again.
+template <typename Condition>
+bool ClickUntil(HWND dialog, int controlId, Condition done) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        WaitUntilStill(dialog, controlId);
+        ClickControl(dialog, controlId);
+        if (WaitFor(done, 3000)) return true;
+    }
+    return false;
+}
+
 }  // namespace e2e
