@@ -56,7 +56,7 @@ const CStorageSwitch::Operation CStorageSwitch::kEnable = {
 };
 
 CStorageSwitch::CStorageSwitch(CommandRunner runCommand)
-    : m_runCommand(runCommand != nullptr ? runCommand : &RunCommand) {}
+    : m_runCommand(runCommand != nullptr ? runCommand : CommandRunner(&RunCommand)) {}
 
 int CStorageSwitch::SetNotifyWnd(HWND hWnd) {
     if (hWnd == nullptr) return 0;

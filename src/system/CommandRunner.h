@@ -7,10 +7,14 @@
 // 1 when this is a 32-bit process on 64-bit Windows, else 0.
 int IsRunningOnWow64();
 
-// Runs "cmd /C <command>" and appends its standard output and error, decoded from the
+// Runs "cmd /D /C <command>" and appends its standard output and error, decoded from the
 // ANSI code page, to `output`. Returns 1 once the command was started and has ended
-// (whatever its own exit status), 0 when it could not be started (output untouched).
+// (whatever its own exit status), 0 when it was not started (output untouched): a
+// command line that does not fit whole is never started. The command, and whatever it
+// starts, is ended once it has run for `timeLimitMs` (60 s in the first form); processes
+// it leaves behind are ended when it ends, and the output is what it printed until then.
 int RunCommand(std::wstring command, std::wstring& output);
+int RunCommand(std::wstring command, std::wstring& output, unsigned long timeLimitMs);
 
 // The system folder ("...\system32"); on the WOW64 road, while redirection is off, the
 // interpreter found there is the 64-bit one.

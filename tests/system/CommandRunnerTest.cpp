@@ -8,43 +8,79 @@
 
 namespace {
 
-std::wstring RunOk(const std::wstring& command, std::wstring output = std::wstring()) {
+std::wstring RunOk(const std::wstring& command) {
+    std::wstring output;
     EXPECT_EQ(1, RunCommand(command, output))
         << "command: " << std::string(command.begin(), command.end());
     return output;
 }
 
-TEST(CommandRunner, CollectsOutputAndAppendsBehindExistingText) {
+std::wstring StandIn() { return test::ProgramDirectory() + L"\\" + L"" COMMAND_STAND_IN; }
+
+TEST(CommandRunner, AppendsTheWholeOutputOrRefusesACommandItCannotRunWhole) {
+    const std::wstring print = StandIn() + L" print ";
     struct Case {
-        const wchar_t* command;
-        const wchar_t* before;
-        const wchar_t* expected;
+        const char* what;
+        std::wstring command;
+        std::wstring before;
+        int result;
+        std::wstring expected;
     } cases[] = {
-        {L"rem nothing printed", L"", L""},
-        {L"rem nothing printed", L"kept", L"kept"},
-        {L"echo hello", L"", L"hello\r\n"},
-        {L"echo second", L"first\r\n", L"first\r\nsecond\r\n"},
-        {L"echo 中文输出", L"", L"中文输出\r\n"},  // decoded from the ANSI code page
+        {"nothing printed", L"rem nothing printed", L"kept", 1, L"kept"},
+        {"behind old text", L"echo second", L"first\r\n", 1, L"first\r\nsecond\r\n"},
+        {"ANSI code page", L"echo 中文输出", L"", 1, L"中文输出\r\n"},
+        {"standard error", L"echo oops>&2", L"", 1, L"oops\r\n"},
+        {"failing command", L"exit /b 5", L"", 1, L""},
+        // 中 is D6 D0 in code page 936; the first read of 4095 bytes ends after D6.
+        {"character across two reads", print + L"4094 D6D062", L"", 1,
+         std::wstring(4094, L'a') + L"中b"},
+        {"zero byte", print + L"0 6265666F72650061667465720D0A", L"", 1,
+         std::wstring(L"before\0after\r\n", 14)},
+        // "cmd /D /C ", the command and its terminator fill the 2048 units exactly.
+        {"longest command", L"echo " + std::wstring(2032, L'x'), L"", 1,
+         std::wstring(2032, L'x') + L"\r\n"},
+        {"one unit too long", L"echo " + std::wstring(2033, L'x'), L"kept", 0, L"kept"},
+        {"zero in the command", std::wstring(L"echo a\0b", 8), L"kept", 0, L"kept"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.expected, RunOk(c.command, c.before));
+        SCOPED_TRACE(c.what);
+        std::wstring output = c.before;
+        EXPECT_EQ(c.result, RunCommand(c.command, output));
+        EXPECT_EQ(c.expected, output);
     }
 }
 
-TEST(CommandRunner, FailingCommandStillCountsAsRunAndItsErrorTextIsCollected) {
-    std::wstring output = RunOk(L"ombrel_no_such_program_here");
-    EXPECT_FALSE(output.empty());
-    output = RunOk(L"exit /b 5");  // a non-zero exit status changes nothing
-    EXPECT_TRUE(output.empty());
+// True once process `pid` has ended (or is gone), allowing an ending under way to finish.
+bool Ended(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return true;
+    const bool ended = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
 }
 
-TEST(CommandRunner, LongOutputArrivesCompleteAndInOrderAcrossChunks) {
-    // About 17 KB: several reads of at most 4095 bytes each.
-    const std::wstring output = RunOk(L"for /L %i in (1000,1,2400) do @echo line%i");
-    ASSERT_GT(output.size(), 4095u * 3);
-    std::wstring expected;
-    for (int i = 1000; i <= 2400; ++i) expected += L"line" + std::to_wstring(i) + L"\r\n";
-    EXPECT_EQ(expected, output);
+TEST(CommandRunner, EndsWhatTheCommandLeavesRunningInsteadOfWaitingForIt) {
+    struct Case {
+        const char* what;
+        const wchar_t* mode;
+        DWORD timeLimitMs;
+    } cases[] = {
+        // The command ends at once; the process it started holds the pipe for 20 s.
+        {"left behind", L" spawn ", 60000},
+        // The command itself runs past the time limit.
+        {"over time", L" linger ", 1500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::wstring marker = dir / L"held-to-the-end";
+        std::wstring output;
+        ASSERT_EQ(1, RunCommand(StandIn() + c.mode + L"20000 " + marker, output, c.timeLimitMs));
+        EXPECT_FALSE(test::Exists(marker)) << "the runner waited for it to finish";
+        DWORD pid = 0;
+        ASSERT_EQ(1, swscanf(output.c_str(), L"pid %lu", &pid));
+        EXPECT_TRUE(Ended(pid)) << "it was left running";
+    }
 }
 
 #ifdef _WIN64
