@@ -96,18 +96,18 @@ int CStorageSwitch::Run(const Operation& operation) {
     const int started = m_runCommand(operation.commandLine, output);
 
     // The success text is printed only by a Chinese-language reg. When it is missing but
-    // the command ran, the value itself tells whether the write took effect.
+    // the command ran (or was ended at the runner's time limit), the value itself tells
+    // whether the write took effect.
     bool succeeded = started == 1 && output.find(kSuccessText) != std::wstring::npos;
     if (started == 1 && !succeeded) {
         DWORD start = 0;
         succeeded = ReadUsbStorStart(&start) == 1 && start == operation.valueWritten;
     }
 
+    // Logged before the failure prompt shows: a log-off while it is open must not lose it.
+    if (!succeeded) Log(operation.failureLog);
     ::SendMessageW(m_hNotifyWnd, WM_CLOSE_PROGRESS, 0, 0);
     ::SendMessageW(m_hNotifyWnd, WM_SWITCH_RESULT,
                    succeeded ? operation.succeeded : operation.failed, 0);
-    if (succeeded) return 1;
-    // Written only once the user has closed the failure prompt.
-    Log(operation.failureLog);
-    return 0;
+    return succeeded ? 1 : 0;
 }

@@ -45,6 +45,18 @@ int AccessDeniedRunner(std::wstring, std::wstring& output) {
 }
 int NotStartedRunner(std::wstring, std::wstring&) { return 0; }
 
+// The real runner with a short time limit, for a command that hangs after the write (its
+// success text silenced, so only the read-back can tell) or before any write.
+std::wstring HangingCommand() {
+    return test::ProgramDirectory() + L"\\" + L"" COMMAND_STAND_IN + L" hold 60000 nul";
+}
+int HangsAfterWritingRunner(std::wstring command, std::wstring& output) {
+    return RunCommand(command + L" >nul & " + HangingCommand(), output, 5000);
+}
+int HangsWithoutWritingRunner(std::wstring, std::wstring& output) {
+    return RunCommand(HangingCommand(), output, 1500);
+}
+
 // Runs one worker body on a thread of its own while this thread serves the receiver.
 void RunWorker(CStorageSwitch& storageSwitch, LPTHREAD_START_ROUTINE proc) {
     HANDLE thread = CreateThread(nullptr, 0, proc, &storageSwitch, 0, nullptr);
@@ -68,27 +80,31 @@ void ExpectReports(const test::ReceiverWindow& receiver, WPARAM result) {
 
 TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
     struct Case {
+        CStorageSwitch::CommandRunner runner;
         DWORD before;
         LPTHREAD_START_ROUTINE proc;
         DWORD after;
         WPARAM result;
         const wchar_t* command;
     } cases[] = {
-        {3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK,
+        {&RecordingRunner, 3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK,
          L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v "
          L"\"Start\" /d 4 /t REG_DWORD /f"},
-        {4, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK,
+        {&RecordingRunner, 4, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK,
          L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v "
          L"\"Start\" /d 3 /t REG_DWORD /f"},
         // Enabling what is already enabled succeeds again.
-        {3, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK, nullptr},
+        {&RecordingRunner, 3, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK, nullptr},
+        // Ended at the time limit after the write: the value read back counts.
+        {&HangsAfterWritingRunner, 3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK,
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result);
         SetStart(c.before);
         const size_t logged = SwitchLog().size();
         test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
-        CStorageSwitch storageSwitch(&RecordingRunner);
+        CStorageSwitch storageSwitch(c.runner);
         ASSERT_EQ(1, storageSwitch.SetNotifyWnd(receiver.Handle()));
         RunWorker(storageSwitch, c.proc);
         ExpectReports(receiver, c.result);
@@ -100,7 +116,7 @@ TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
     }
 }
 
-TEST(StorageSwitch, FailureIsReportedAndLoggedOnlyAfterTheResultSendHasReturned) {
+TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
     struct Case {
         CStorageSwitch::CommandRunner runner;
         DWORD before;
@@ -117,24 +133,25 @@ TEST(StorageSwitch, FailureIsReportedAndLoggedOnlyAfterTheResultSendHasReturned)
          L"U盘禁用失败"},
         {&NotStartedRunner, 3, &CStorageSwitch::EnableThreadProc, RESULT_ENABLE_FAILED,
          L"U盘启用失败"},
+        // Ended at the time limit before it wrote anything.
+        {&HangsWithoutWritingRunner, 3, &CStorageSwitch::DisableThreadProc, RESULT_DISABLE_FAILED,
+         L"U盘禁用失败"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result);
         SetStart(c.before);
         const size_t logged = SwitchLog().size();
         test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
-        size_t loggedWhileReporting = 0;
+        size_t loggedWhenPrompted = 0;
         receiver.onMessage = [&](const test::ReceivedMessage& message) {
-            if (message.message != WM_SWITCH_RESULT) return;
-            Sleep(300);  // the worker is blocked in its send: nothing may be logged yet
-            loggedWhileReporting = SwitchLog().size();
+            if (message.message == WM_SWITCH_RESULT) loggedWhenPrompted = SwitchLog().size();
         };
         CStorageSwitch storageSwitch(c.runner);
         storageSwitch.SetNotifyWnd(receiver.Handle());
         RunWorker(storageSwitch, c.proc);
 
         ExpectReports(receiver, c.result);
-        EXPECT_EQ(logged, loggedWhileReporting);
+        EXPECT_EQ(logged + 1, loggedWhenPrompted);
         const auto lines = SwitchLog();
         ASSERT_EQ(logged + 1, lines.size());
         EXPECT_EQ(ToLogText(c.logText), lines.back().substr(30));
