@@ -10,8 +10,8 @@
 
 class CStorageSwitch {
 public:
-    // How a command line is run: RunCommand, or a stand-in where a test needs a command
-    // that cannot be started.
+    // How a command line is run: RunCommand, or a stand-in where a test needs a fault (a
+    // command that cannot be started, a short time limit).
     using CommandRunner = int (*)(std::wstring command, std::wstring& output);
 
     explicit CStorageSwitch(CommandRunner runCommand = nullptr);
