@@ -54,19 +54,20 @@ TEST(Closing, FileSavedJustAfterTheToolEndedStaysWithItsFolder) {
 
 TEST(Closing, FolderStaysWhileAnotherInstanceRunsFromItTheLastRemovesIt) {
     ToolFolder folder(WithoutUpdateServer());
-    auto first = std::make_unique<ToolProcess>(folder.Program());
-    ASSERT_NE(nullptr, first->WaitForPanel(kStartTimeout));
-    auto second = std::make_unique<ToolProcess>(folder.Program());
-    ASSERT_NE(nullptr, second->WaitForPanel(kStartTimeout));
+    auto earlier = std::make_unique<ToolProcess>(folder.Program());
+    ASSERT_NE(nullptr, earlier->WaitForPanel(kStartTimeout));
+    // The later one lies on top of the earlier: it is closed first, as a user would.
+    auto later = std::make_unique<ToolProcess>(folder.Program());
+    ASSERT_NE(nullptr, later->WaitForPanel(kStartTimeout));
 
-    CloseAndLetItsRemovalEnd(*first);
+    CloseAndLetItsRemovalEnd(*later);
     for (const wchar_t* name : {L"TovricOmbrel.exe", L"HarvaneFeedbackInformation.dll",
                                 L"HarvaneFeedbackInformation.ini"}) {
-        EXPECT_TRUE(test::Exists(folder.Path() + L"\\" + name)) << "the second still runs";
+        EXPECT_TRUE(test::Exists(folder.Path() + L"\\" + name)) << "the earlier still runs";
     }
 
-    ASSERT_TRUE(e2e::CloseThroughQuestion(*second));
-    ASSERT_NE(STILL_ACTIVE, second->WaitForExit(10000));
+    ASSERT_TRUE(e2e::CloseThroughQuestion(*earlier));
+    ASSERT_NE(STILL_ACTIVE, earlier->WaitForExit(10000));
     EXPECT_TRUE(e2e::WaitFor([&]() { return !test::Exists(folder.Path()); }, kRemovalTimeout));
 }
 
