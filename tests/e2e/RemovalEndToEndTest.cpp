@@ -30,16 +30,6 @@ void CloseAndLetItsRemovalEnd(ToolProcess& tool) {
     ASSERT_TRUE(e2e::WaitForProcessesStartedBy(tool.Id(), kRemovalTimeout));
 }
 
-TEST(Closing, FolderHoldingAForeignFileIsLeftAlone) {
-    ToolFolder folder(WithoutUpdateServer());
-    test::WriteBytes(folder.Path() + L"\\notes.txt", "mine");
-    ToolProcess tool(folder.Program());
-    ASSERT_NE(nullptr, tool.WaitForPanel(kStartTimeout));
-    CloseAndLetItsRemovalEnd(tool);
-    EXPECT_EQ("mine", test::ReadBytes(folder.Path() + L"\\notes.txt"));
-    EXPECT_TRUE(test::Exists(folder.Program()));
-}
-
 TEST(Closing, FileSavedJustAfterTheToolEndedStaysWithItsFolder) {
     ToolFolder folder(WithoutUpdateServer());
     ToolProcess tool(folder.Program());
