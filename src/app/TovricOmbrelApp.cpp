@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/OwnDirectory.h"
+#include "app/OwnDirectoryUse.h"
 #include "app/TovricOmbrelDlg.h"
 #include "win/Gdiplus.h"
 
@@ -10,7 +12,9 @@ BOOL CTovricOmbrelApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
     ::InitCommonControlsEx(&controls);
 
-    CTovricOmbrelDlg mainWindow;
+    // Held for the process's life, so another instance from this directory keeps it.
+    OwnDirectoryUse directoryUse(ProgramDirectory());
+    CTovricOmbrelDlg mainWindow(&directoryUse);
     m_pMainWnd = &mainWindow;
     mainWindow.DoModal();
     m_pMainWnd = nullptr;

@@ -1,17 +1,14 @@
 #include "app/TovricOmbrelDlg.h"
 
-#include <shellapi.h>
-
 #include <string>
 #include <vector>
 
 #include "app/AboutDlg.h"
 #include "app/OwnDirectory.h"
+#include "app/OwnDirectoryUse.h"
 #include "feedback/ProblemSolvingFeedbackDlg.h"
 #include "resource.h"
 #include "storage/OmbrelDlg.h"
-#include "system/CommandRunner.h"
-#include "system/Wow64Redirection.h"
 
 namespace {
 
@@ -23,8 +20,9 @@ const wchar_t* const kCompanionFiles[] = {L"HarvaneFeedbackInformation.dll",
 
 }  // namespace
 
-CTovricOmbrelDlg::CTovricOmbrelDlg(CWnd* parent)
+CTovricOmbrelDlg::CTovricOmbrelDlg(OwnDirectoryUse* directoryUse, CWnd* parent)
     : CLayeredOuterDlg(kMainPair, parent),
+      m_directoryUse(directoryUse),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CTovricOmbrelDlg::~CTovricOmbrelDlg() { DestroyWindow(); }
@@ -110,19 +108,12 @@ void CTovricOmbrelDlg::OnDestroy() {
 }
 
 int CTovricOmbrelDlg::RemoveOwnDirectory() {
-    const std::wstring directory = ProgramDirectory();
+    // Another instance still running from this directory removes it when it ends.
+    if (m_directoryUse == nullptr || !m_directoryUse->EndAndIsLast()) return 1;
     std::vector<std::wstring> ownFiles = {ProgramFileName()};
     ownFiles.insert(ownFiles.end(), std::begin(kCompanionFiles), std::end(kCompanionFiles));
-    // Removing a folder that is not the tool's own would destroy the user's files.
-    if (!IsRemovableOwnDirectory(directory, ownFiles)) return 1;
-
-    // The system's own interpreter by full path, started in the system folder: one
-    // planted beside the program must never run elevated.
-    RedirectionOff redirection(IsRunningOnWow64() == 1);
-    if (!redirection.Ok()) return 1;
-    const std::wstring systemDir = SystemDirectory();
-    const std::wstring interpreter = systemDir + L"\\cmd.exe";
-    ::ShellExecuteW(nullptr, L"open", interpreter.c_str(), RemovalParameters(directory).c_str(),
-                    systemDir.c_str(), SW_HIDE);
+    // Not started when the directory is not the tool's own alone: that would destroy the
+    // user's files.
+    StartRemoval(RemovalCommandLine(ProgramDirectory(), ownFiles));
     return 1;
 }

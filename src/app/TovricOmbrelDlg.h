@@ -8,14 +8,17 @@
 #include "skin/LayeredPair.h"
 
 class COmbrelDlg;
+class OwnDirectoryUse;
 
 class CTovricOmbrelDlg : public CLayeredOuterDlg {
 public:
-    explicit CTovricOmbrelDlg(CWnd* parent = nullptr);
+    // `directoryUse` marks this process's use of the program's directory; without it the
+    // directory is never removed.
+    explicit CTovricOmbrelDlg(OwnDirectoryUse* directoryUse, CWnd* parent = nullptr);
     ~CTovricOmbrelDlg() override;
 
-    // Starts the hidden removal of the program's directory; only a directory of the
-    // tool's own is ever removed. Returns 1.
+    // Starts the hidden removal of the program's directory when this is the last instance
+    // using it; only a directory of the tool's own is ever removed. Returns 1.
     int RemoveOwnDirectory();
 
 protected:
@@ -31,5 +34,6 @@ private:
     void AskClosingQuestion();
     void PaintMinimised();
 
+    OwnDirectoryUse* m_directoryUse;
     HICON m_hIcon;
 };

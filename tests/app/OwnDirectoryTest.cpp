@@ -2,11 +2,12 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/OwnDirectory.h"
+#include "app/OwnDirectoryUse.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -14,62 +15,164 @@ namespace {
 const std::vector<std::wstring> kOwnFiles = {L"TovricOmbrel.exe", L"HarvaneFeedbackInformation.dll",
                                              L"HarvaneFeedbackInformation.ini"};
 
-std::wstring Folder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());  // for failure messages only
 }
 
-TEST(OwnDirectory, OnlyAFolderHoldingNothingButTheToolsOwnFilesMayGo) {
-    struct Case {
-        const char* name;
-        std::function<void(const test::TempDir&)> fill;
-        bool removable;
-    } cases[] = {
-        {"the tool alone",
-         [](const test::TempDir& d) { test::WriteBytes(d / L"TovricOmbrel.exe", "x"); }, true},
-        {"tool, library and its settings, any case",
-         [](const test::TempDir& d) {
-             test::WriteBytes(d / L"tovricombrel.EXE", "x");
-             test::WriteBytes(d / L"HarvaneFeedbackInformation.dll", "x");
-             test::WriteBytes(d / L"HarvaneFeedbackInformation.ini", "x");
-         },
-         true},
+std::wstring Variable(const wchar_t* name) {
+    wchar_t value[256] = {};
+    GetEnvironmentVariableW(name, value, 256);
+    return value;
+}
+
+// One folder handed to the removal: what it holds before, what is saved into it once the
+// removal has started, and whether it must be gone once the removal has ended.
+struct RemovalCase {
+    const char* name;
+    std::wstring folder;  // under the test's parent folder
+    std::map<std::wstring, std::string> files;
+    std::wstring savedDuringTheWait;  // empty: nothing
+    bool gone;
+    bool programRunsAtFirst = false;  // its file is locked for a moment, as Windows does
+};
+
+TEST(OwnDirectory, RealInterpreterRemovesExactlyTheFoldersTheGuardAllows) {
+    const std::wstring user = Variable(L"USERNAME");
+    ASSERT_FALSE(user.empty());
+    const std::map<std::wstring, std::string> toolAlone = {{L"TovricOmbrel.exe", "tool"}};
+    const std::map<std::wstring, std::string> everything = {
+        {L"tovricombrel.EXE", "tool"},
+        {L"HarvaneFeedbackInformation.dll", "library"},
+        {L"HarvaneFeedbackInformation.ini", "settings"}};
+    const RemovalCase cases[] = {
+        {"the tool alone", L"alone", toolAlone, L"", true},
+        {"the program still running at first", L"running", everything, L"", true, true},
+        {"tool, library and settings, any case", L"all", everything, L"", true},
         {"a foreign file beside the tool",
-         [](const test::TempDir& d) {
-             test::WriteBytes(d / L"TovricOmbrel.exe", "x");
-             test::WriteBytes(d / L"report.docx", "x");
-         },
+         L"foreign",
+         {{L"TovricOmbrel.exe", "tool"}, {L"report.docx", "mine"}},
+         L"",
          false},
         {"a sub-folder beside the tool",
-         [](const test::TempDir& d) {
-             test::WriteBytes(d / L"TovricOmbrel.exe", "x");
-             CreateDirectoryW((d / L"photos").c_str(), nullptr);
-         },
+         L"sub",
+         {{L"TovricOmbrel.exe", "tool"}, {L"photos\\a.jpg", "mine"}},
+         L"",
          false},
-        {"a folder named like the tool",
-         [](const test::TempDir& d) {
-             CreateDirectoryW((d / L"TovricOmbrel.exe").c_str(), nullptr);
-         },
-         false},
+        {"a file saved during the wait", L"saved", everything, L"notes.txt", false},
+        {"a variable cmd would expand", L"%USERNAME%", everything, L"", false},
+        {"a lone percent sign", L"50%off", everything, L"", false},
+        {"delayed expansion among cmd's specials", L"a&b ^c !d (x);=,", everything, L"", false},
+        {"cmd's specials, quoted", L"a&b ^c (x);=,", everything, L"", true},
+        {"blanks", L" two  blanks", everything, L"", true},
+        {"Chinese characters", L"\u5de5\u5177 \u6587\u4ef6\u5939", toolAlone, L"", true},
+    };
+
+    test::TempDir parent;
+    // Named like %USERNAME% expands, holding a file named like the tool's: it must
+    // survive whatever happens to the folder named after the variable.
+    CreateDirectoryW((parent / user).c_str(), nullptr);
+    test::WriteBytes(parent / user + L"\\TovricOmbrel.exe", "sibling");
+
+    std::vector<win::UniqueKernelHandle> removals;
+    std::vector<win::UniqueFile> runningPrograms;
+    for (const RemovalCase& c : cases) {
+        const std::wstring folder = parent / c.folder;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << c.name;
+        for (const auto& file : c.files) {
+            const std::wstring path = folder + L"\\" + file.first;
+            CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+            test::WriteBytes(path, file.second);
+        }
+        if (c.programRunsAtFirst) {
+            runningPrograms.emplace_back(CreateFileW((folder + L"\\tovricombrel.EXE").c_str(),
+                                                     GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                     OPEN_EXISTING, 0, nullptr));
+        }
+        // The trailing backslash is the guard's to normalise, as the command's.
+        removals.push_back(StartRemoval(RemovalCommandLine(folder + L"\\", kOwnFiles)));
+        if (!c.savedDuringTheWait.empty()) {
+            test::WriteBytes(folder + L"\\" + c.savedDuringTheWait, "saved");
+        }
+    }
+    // The program ends well within the removal's wait: a removal that does not wait fails
+    // on its file, as it would on Windows.
+    Sleep(1000);
+    runningPrograms.clear();
+    for (const win::UniqueKernelHandle& removal : removals) {
+        if (removal) {
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(removal.Get(), 30000));
+        }
+    }
+
+    for (const RemovalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring folder = parent / c.folder;
+        EXPECT_EQ(c.gone, !test::Exists(folder));
+        if (c.gone) continue;
+        if (!c.savedDuringTheWait.empty()) {
+            // The tool's own files go by name; what was saved stays with its folder.
+            EXPECT_EQ("saved", test::ReadBytes(folder + L"\\" + c.savedDuringTheWait));
+            EXPECT_FALSE(test::Exists(folder + L"\\HarvaneFeedbackInformation.dll"));
+            continue;
+        }
+        for (const auto& file : c.files) {
+            EXPECT_EQ(file.second, test::ReadBytes(folder + L"\\" + file.first))
+                << Narrow(file.first);
+        }
+    }
+    EXPECT_EQ("sibling", test::ReadBytes(parent / user + L"\\TovricOmbrel.exe"));
+}
+
+TEST(OwnDirectory, OnlyAFolderOnAFixedLocalDiskQualifies) {
+    struct Case {
+        const wchar_t* path;
+        DriveFacts facts;
+        bool qualifies;
+    } cases[] = {
+        {L"C:\\Tools\\Ombrel", {DRIVE_FIXED, false}, true},
+        {L"C:\\Tools\\Ombrel", {DRIVE_REMOTE, false}, false},
+        {L"E:\\Ombrel", {DRIVE_REMOVABLE, false}, false},
+        {L"E:\\Ombrel", {DRIVE_CDROM, false}, false},
+        {L"R:\\Ombrel", {DRIVE_RAMDISK, false}, false},
+        {L"C:\\Ombrel", {DRIVE_UNKNOWN, false}, false},
+        {L"S:\\Ombrel", {DRIVE_FIXED, true}, false},  // subst S: C:\somewhere
+        {L"\\\\server\\share\\Ombrel", {DRIVE_FIXED, false}, false},
+        {L"\\\\?\\C:\\Ombrel", {DRIVE_FIXED, false}, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::TempDir directory;
-        c.fill(directory);
-        EXPECT_EQ(c.removable, IsRemovableOwnDirectory(directory.Path(), kOwnFiles));
-        EXPECT_EQ(c.removable, IsRemovableOwnDirectory(directory.Path() + L"\\", kOwnFiles));
+        EXPECT_EQ(c.qualifies, IsOnFixedLocalDisk(c.path, c.facts)) << Narrow(c.path);
     }
+
+    // The removal asks about the drive of the folder it would remove: injected, and a real
+    // substitute (subst Q: parent) of the folder's parent.
+    test::TempDir parent;
+    CreateDirectoryW((parent / L"tool").c_str(), nullptr);
+    test::WriteBytes(parent / L"tool\\TovricOmbrel.exe", "tool");
+    auto removable = [](const std::wstring&) { return DriveFacts{DRIVE_REMOVABLE, false}; };
+    EXPECT_EQ(L"", RemovalCommandLine(parent / L"tool", kOwnFiles, removable));
+    EXPECT_NE(L"", RemovalCommandLine(parent / L"tool", kOwnFiles));
+    ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", parent.Path().c_str()));
+    const bool toldSubstituted = QueryDriveFacts(L"Q:\\tool").substituted;
+    const std::wstring throughSubstitute = RemovalCommandLine(L"Q:\\tool", kOwnFiles);
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"Q:",
+                     parent.Path().c_str());
+    EXPECT_TRUE(toldSubstituted);
+    EXPECT_EQ(L"", throughSubstitute);
 }
 
 TEST(OwnDirectory, DriveRootsAndWellKnownFoldersAreProtectedWhateverTheyHold) {
+    auto folder = [](int csidl) {
+        wchar_t path[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+        return std::wstring(path);
+    };
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     PWSTR downloads = nullptr;
     ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &downloads)));
     const std::wstring downloadsPath = downloads;
     CoTaskMemFree(downloads);
-    std::wstring windowsUpper = Folder(CSIDL_WINDOWS);
+    std::wstring windowsUpper = folder(CSIDL_WINDOWS);
     CharUpperW(&windowsUpper[0]);
 
     struct Case {
@@ -78,34 +181,35 @@ TEST(OwnDirectory, DriveRootsAndWellKnownFoldersAreProtectedWhateverTheyHold) {
     } cases[] = {
         {L"C:\\", true},
         {L"C:", true},
-        {L"c:\\", true},
-        {Folder(CSIDL_WINDOWS), true},
         {windowsUpper + L"\\", true},
-        {Folder(CSIDL_SYSTEM), true},
-        {Folder(CSIDL_PROGRAM_FILES), true},
-        {Folder(CSIDL_COMMON_APPDATA), true},
-        {Folder(CSIDL_PROFILE), true},
-        {Folder(CSIDL_DESKTOPDIRECTORY), true},
-        {Folder(CSIDL_PERSONAL), true},
+        {folder(CSIDL_SYSTEM), true},
+        {folder(CSIDL_PROGRAM_FILES), true},
+        {folder(CSIDL_COMMON_APPDATA), true},
+        {folder(CSIDL_PROFILE), true},
+        {folder(CSIDL_DESKTOPDIRECTORY), true},
+        {folder(CSIDL_PERSONAL), true},
         {downloadsPath, true},
         {temp, true},
         {std::wstring(temp) + L"ombrel-tool", false},
-        {L"C:\\Tools\\Ombrel", false},
-        {Folder(CSIDL_WINDOWS) + L"\\..\\Tools", false},
+        {folder(CSIDL_WINDOWS) + L"\\..\\Tools", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.protectedFolder, IsProtectedFolder(c.path))
-            << std::string(c.path.begin(), c.path.end());
+        EXPECT_EQ(c.protectedFolder, IsProtectedFolder(c.path)) << Narrow(c.path);
     }
 }
 
-TEST(OwnDirectory, MissingFolderIsNeverRemovable) {
-    EXPECT_FALSE(IsRemovableOwnDirectory(L"C:\\nonexistent-ombrel-folder", kOwnFiles));
-}
+TEST(OwnDirectory, OnlyTheLastInstanceUsingAFolderMayRemoveIt) {
+    test::TempDir folder;
+    test::TempDir other;
+    std::wstring otherSpelling = folder.Path() + L"\\";
+    CharUpperW(&otherSpelling[0]);
+    OwnDirectoryUse first(folder.Path());
+    OwnDirectoryUse second(otherSpelling);
+    OwnDirectoryUse elsewhere(other.Path());
 
-TEST(OwnDirectory, RemovalCommandWaitsThenRemovesTheQuotedFolder) {
-    EXPECT_EQ(L"/C timeout /t 3 /nobreak & rmdir /s /q \"C:\\Tools\\USB switch\"",
-              RemovalParameters(L"C:\\Tools\\USB switch"));
+    EXPECT_FALSE(first.EndAndIsLast()) << "the second still uses the folder";
+    EXPECT_TRUE(elsewhere.EndAndIsLast()) << "another folder's use does not count";
+    EXPECT_TRUE(second.EndAndIsLast());
 }
 
 }  // namespace

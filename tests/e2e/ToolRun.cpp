@@ -1,8 +1,11 @@
 #include "e2e/ToolRun.h"
 
+#include <tlhelp32.h>
+
 #include "resource.h"
 #include "support/RealInput.h"
 #include "support/TestFiles.h"
+#include "win/UniqueHandle.h"
 
 namespace e2e {
 
@@ -138,6 +141,32 @@ HWND ToolProcess::WaitForPrompt(DWORD timeoutMs) {
 
 HWND ToolProcess::WaitForProgress(DWORD timeoutMs) {
     return WaitForWindowWithControl(IDC_PROGRESS_TEXT, timeoutMs);
+}
+
+bool CloseThroughQuestion(ToolProcess& process) {
+    ::PostMessageW(process.MainWindow(), WM_CLOSE, 0, 0);
+    HWND question = process.WaitForWindowWithControl(IDC_FEEDBACK_CLOSE_BUTTON, 15000);
+    return question != nullptr && ClickUntil(question, IDC_FEEDBACK_CLOSE_BUTTON, [&]() {
+               return process.WaitForExit(0) != STILL_ACTIVE;
+           });
+}
+
+bool WaitForProcessesStartedBy(DWORD parentId, DWORD timeoutMs) {
+    std::vector<win::UniqueKernelHandle> children;
+    win::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+         more = ::Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ParentProcessID != parentId) continue;
+        HANDLE child = ::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (child != nullptr) children.emplace_back(child);
+    }
+    bool ended = true;
+    for (const win::UniqueKernelHandle& child : children) {
+        ended = ::WaitForSingleObject(child.Get(), timeoutMs) == WAIT_OBJECT_0 && ended;
+    }
+    return ended;
 }
 
 std::wstring ControlText(HWND dialog, int controlId) {

@@ -45,6 +45,7 @@ public:
     ToolProcess& operator=(const ToolProcess&) = delete;
 
     bool Started() const { return m_process != nullptr; }
+    DWORD Id() const { return m_processId; }
     // The exit code, or STILL_ACTIVE when it has not ended within `timeoutMs`.
     DWORD WaitForExit(DWORD timeoutMs);
 
@@ -57,13 +58,20 @@ public:
     HWND WaitForProgress(DWORD timeoutMs);
     // The visible top-level windows of the process.
     std::vector<HWND> Windows() const;
-
-private:
+    // A visible top-level window of the process holding the control, or null.
     HWND WaitForWindowWithControl(int controlId, DWORD timeoutMs);
 
+private:
     HANDLE m_process = nullptr;
     DWORD m_processId = 0;
 };
+
+// Closes the tool as a user does: WM_CLOSE to its main window, then the closing
+// question's own close button. True once the process has ended.
+bool CloseThroughQuestion(ToolProcess& process);
+// Waits until every process that `parentId` started and that still runs has ended (the
+// tool's removal outlives it); false when one is still running after `timeoutMs`.
+bool WaitForProcessesStartedBy(DWORD parentId, DWORD timeoutMs);
 
 std::wstring ControlText(HWND dialog, int controlId);
 RECT ControlRect(HWND dialog, int controlId);  // screen coordinates

@@ -1,5 +1,7 @@
 /* Stands in for the system's "timeout /t N [/nobreak]" where the test bench's Windows
-   lacks it: waits N seconds and ends with 0, or prints an error and ends with 1. */
+   lacks it: waits N seconds and ends with 0, or prints an error and ends with 1. Like the
+   system's, it ends at once with 1 when its input is not a console (redirected, or a
+   process without one), so a command started that way fails here as it would there. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -17,6 +19,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (seconds < 0) {
         fputws(L"ERROR: Invalid syntax. Usage: timeout /t N [/nobreak]\n", stderr);
+        return 1;
+    }
+    DWORD mode = 0;
+    if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) {
+        fputws(L"ERROR: Input redirection is not supported, exiting the process immediately.\n",
+               stderr);
         return 1;
     }
     Sleep((DWORD)seconds * 1000);
