@@ -5,21 +5,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "e2e/ScenarioKit.h"
 #include "e2e/ToolRun.h"
-#include "log/LogSave.h"
 #include "log/LogText.h"
 #include "resource.h"
-#include "skin/ScreenCapture.h"
 #include "storage/StorageState.h"
 #include "support/RealInput.h"
 #include "support/TestFiles.h"
-#include "win/Gdiplus.h"
 
 namespace {
 

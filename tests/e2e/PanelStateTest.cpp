@@ -91,26 +91,18 @@ TEST(PanelState, StartValueAndAgreementBoxDecideTheLiveButton) {
     }
 }
 
-// The test double's record: each call with the id of the thread that made it.
-class LibraryCalls {
-public:
-    explicit LibraryCalls(const ToolFolder& folder)
-        : m_path(folder.Path() + L"\\library-calls.txt") {}
-    // The lines that begin with `call`, each without it.
-    std::vector<std::string> Of(const std::string& call) const {
-        std::vector<std::string> found;
-        for (const std::string& line : test::SplitLines(test::ReadBytes(m_path))) {
-            if (line.compare(0, call.size() + 1, call + " ") == 0) {
-                found.push_back(line.substr(call.size() + 1));
-            }
+// What the test double recorded for `call`: the calling threads, or for "open" the
+// lengths of the addresses it was given.
+std::vector<std::string> Recorded(const ToolFolder& folder, const std::string& call) {
+    std::vector<std::string> found;
+    for (const std::string& line :
+         test::SplitLines(test::ReadBytes(folder.Path() + L"\\library-calls.txt"))) {
+        if (line.compare(0, call.size() + 1, call + " ") == 0) {
+            found.push_back(line.substr(call.size() + 1));
         }
-        return found;
     }
-    bool Made(const std::string& call) const { return !Of(call).empty(); }
-
-private:
-    std::wstring m_path;
-};
+    return found;
+}
 
 int PromptsOpen(const ToolProcess& process) {
     int count = 0;
@@ -128,9 +120,9 @@ TEST(PanelState, UpdateQueryLeavesThePanelFreeAndItsNoticeWaitsUntilThePanelIsId
     ToolSession tool(options);
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
-    const LibraryCalls calls(*tool.folder);
-    ASSERT_TRUE(e2e::WaitFor([&]() { return calls.Made("query"); }, kStartTimeout));
-    EXPECT_NE(calls.Of("init"), calls.Of("query")) << "the query ran on the panel's thread";
+    auto calls = [&](const char* call) { return Recorded(*tool.folder, call); };
+    ASSERT_TRUE(e2e::WaitFor([&]() { return !calls("query").empty(); }, kStartTimeout));
+    EXPECT_NE(calls("init"), calls("query")) << "the query ran on the panel's thread";
 
     // The library holds the query; the panel's thread keeps answering.
     for (int probe = 0; probe < 10; ++probe) {
@@ -140,14 +132,14 @@ TEST(PanelState, UpdateQueryLeavesThePanelFreeAndItsNoticeWaitsUntilThePanelIsId
         Sleep(100);
     }
     // More tools hands the library its own field, cut at the field's end (1,024).
-    ASSERT_TRUE(ClickUntil(panel, IDC_MORE_TOOLS_BUTTON, [&]() { return calls.Made("open"); }));
-    EXPECT_EQ(std::vector<std::string>{"1024"}, calls.Of("open"));
+    ASSERT_TRUE(ClickUntil(panel, IDC_MORE_TOOLS_BUTTON, [&]() { return !calls("open").empty(); }));
+    EXPECT_EQ(std::vector<std::string>{"1024"}, calls("open"));
 
     // The answer comes while the Disable question is open: the notice waits for it.
     ASSERT_TRUE(
         ClickUntil(panel, IDC_DISABLE_BUTTON, [&]() { return PromptsOpen(*tool.process) > 0; }));
     SetEvent(release.Get());
-    ASSERT_TRUE(e2e::WaitFor([&]() { return calls.Made("answer"); }, 5000));
+    ASSERT_TRUE(e2e::WaitFor([&]() { return !calls("answer").empty(); }, 5000));
     Sleep(1000);
     EXPECT_EQ(1, PromptsOpen(*tool.process));
     EXPECT_NE(std::wstring::npos,
@@ -156,7 +148,7 @@ TEST(PanelState, UpdateQueryLeavesThePanelFreeAndItsNoticeWaitsUntilThePanelIsId
     EXPECT_EQ(L"检测到当前工具有新的版本更新，请下载最新版本使用。",
               AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
     EXPECT_EQ(0u, tool.process->WaitForExit(10000));
-    EXPECT_EQ(1u, calls.Of("download").size());
+    EXPECT_EQ(1u, calls("download").size());
     EXPECT_EQ(kStartEnabled, Start());
 }
 
