@@ -54,7 +54,15 @@ BOOL CTovricOmbrelDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     SetWindowText(kTitle);
     m_fScale = ScreenScale();
-    return CLayeredOuterDlg::OnInitDialog();
+    const BOOL result = CLayeredOuterDlg::OnInitDialog();
+    // Without the frame's or the panel's picture nothing would show, and an elevated
+    // process that no one sees could not be ended.
+    COmbrelDlg* panel = Panel();
+    if (panel == nullptr || !panel->IsLaidOut()) {
+        if (panel != nullptr) panel->ShowWindow(SW_HIDE);
+        COmbrelDlg::EndForMissingPicture(m_fScale);
+    }
+    return result;
 }
 
 bool CTovricOmbrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -1,12 +1,22 @@
 #include "feedback/FeedbackLibrary.h"
 
+#include <oleauto.h>
 #include <windows.h>
 
+#include <cwchar>
 #include <cwctype>
 
 namespace {
 
 const wchar_t kLibraryFileName[] = L"HarvaneFeedbackInformation.dll";
+
+struct BstrTraits {
+    using Handle = BSTR;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::SysFreeString(h); }
+};
+using UniqueBstr = win::UniqueHandle<BstrTraits>;
 
 template <typename Function>
 bool Resolve(HMODULE module, const char* name, Function& entry) {
@@ -98,6 +108,12 @@ int CFeedbackLibrary::CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* v
 
 int CFeedbackLibrary::OpenUrl(BSTR address) {
     return m_entries.openUrl ? m_entries.openUrl(address) : 0;
+}
+
+int CFeedbackLibrary::OpenRecordAddress(const wchar_t (&field)[TOOL_INFO_CHARS]) {
+    UniqueBstr address(
+        ::SysAllocStringLen(field, static_cast<UINT>(wcsnlen(field, TOOL_INFO_CHARS))));
+    return address ? OpenUrl(address.Get()) : 0;
 }
 
 int CFeedbackLibrary::GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) {

@@ -21,6 +21,9 @@ public:
     // The same from `directory`, which must be a full path; never from the search path.
     int Load(const std::wstring& directory);
     void Free();
+    // Gives the module up without freeing it: a call still running inside it must be able
+    // to return. The entry points stay usable.
+    void LeaveLoaded() { m_module.Release(); }
     bool IsLoaded() const { return m_module.IsValid(); }
 
     int InitFreedbackDll(ToolInfo* info);
@@ -29,6 +32,9 @@ public:
                            const wchar_t* timeText);
     // The caller keeps ownership of `address` and frees it after the call.
     int OpenUrl(BSTR address);
+    // OpenUrl with an address from the record the library filled, read no further than
+    // the field's end: the library is not trusted to end its fields.
+    int OpenRecordAddress(const wchar_t (&field)[TOOL_INFO_CHARS]);
     int GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version);
     int OpenToolDownUrl();
     int OpenUseAgreementUrl();

@@ -1,25 +1,13 @@
 #include "feedback/ProblemSolvingFeedbackDlg.h"
 
-#include <oleauto.h>
-
-#include <cwchar>
 #include <string>
 
 #include "feedback/FeedbackTimeText.h"
 #include "feedback/ToolIdentity.h"
-#include "win/UniqueHandle.h"
 
 namespace {
 
 int Truncate(float value) { return static_cast<int>(value); }
-
-struct BstrTraits {
-    using Handle = BSTR;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::SysFreeString(h); }
-};
-using UniqueBstr = win::UniqueHandle<BstrTraits>;
 
 // Sizes at scale 1.0, in pixels of the inner window.
 const int kInnerWidth = 400;
@@ -171,11 +159,7 @@ void CProblemSolvingFeedbackChildDlg::Answer(int answer) {
 
 void CProblemSolvingFeedbackChildDlg::OpenMoreSolutions() {
     if (m_pBinding == nullptr || m_pToolInfo == nullptr) return;
-    // The library fills the field; it is not trusted to end it.
-    const wchar_t* page = m_pToolInfo->moreSolutionsPage;
-    UniqueBstr address(
-        ::SysAllocStringLen(page, static_cast<UINT>(wcsnlen(page, TOOL_INFO_CHARS))));
-    if (address) m_pBinding->OpenUrl(address.Get());
+    m_pBinding->OpenRecordAddress(m_pToolInfo->moreSolutionsPage);
 }
 
 void CProblemSolvingFeedbackChildDlg::OnDestroy() {

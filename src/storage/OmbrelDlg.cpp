@@ -1,6 +1,5 @@
 #include "storage/OmbrelDlg.h"
 
-#include <oleauto.h>
 #include <windowsx.h>
 
 #include <cstdlib>
@@ -18,11 +17,13 @@ namespace {
 
 const UINT_PTR kHoverTimer = 33;
 const UINT_PTR kUpdateTimer = 38;
+const UINT_PTR kUpdateRetryTimer = 39;  // a newer version waits for the panel to be idle
 const UINT kTimerMs = 100;
 const int kUpdateAvailable = 3;
 
 const char kStartupLog[] = "Kestrum.txt";
 const wchar_t kInitFailed[] = L"工具初始化失败";
+const wchar_t kPictureMissing[] = L"加载背景图片失败";
 const wchar_t kAgreementText[] = L"同意《Harvane服务工具使用许可协议》";
 const wchar_t kFeedbackText[] = L"反馈问题";
 const wchar_t kUpdateNotice[] = L"检测到当前工具有新的版本更新，请下载最新版本使用。";
@@ -74,9 +75,9 @@ COmbrelDlg::COmbrelDlg() : CLayeredInnerDlg(kMainPair) {
 COmbrelDlg::~COmbrelDlg() { DestroyWindow(); }
 
 COmbrelDlg::AgreementState COmbrelDlg::ButtonsFor(bool agreed, int readOk, DWORD start) {
-    if (!readOk) return kKeepButtons;
     if (!agreed) return kBothDisabled;
-    return start == kStartEnabled ? kOfferDisable : kOfferEnable;
+    if (!readOk) return kKeepButtons;
+    return IsUsbStorageOn(start) ? kOfferDisable : kOfferEnable;
 }
 
 void COmbrelDlg::DoDataExchange() {
@@ -98,10 +99,7 @@ BOOL COmbrelDlg::OnInitDialog() {
     // The buttons as created until the registry says otherwise.
     DWORD start = 0;
     const int readOk = ReadUsbStorStart(&start);
-    if (readOk) {
-        m_disableButton.EnableWindow(start == kStartEnabled);
-        m_enableButton.EnableWindow(start != kStartEnabled);
-    }
+    ApplyButtons(ButtonsFor(true, readOk, start));
     StartupCheck();
     LayoutControls(true);
     m_bLaidOut = 1;
@@ -113,24 +111,28 @@ BOOL COmbrelDlg::OnInitDialog() {
 
 void COmbrelDlg::StartupCheck() {
     if (!m_switch.SetNotifyWnd(m_hWnd))
-        return FailStartup(L"设置接收消息窗口指针失败", kInitFailed);
+        return FailStartup(L"设置接收消息窗口指针失败", kInitFailed, m_fScale);
     if (!CStorageSwitch::IsSupportedSystem()) {
-        return FailStartup(L"此工具不支持当前系统", L"此工具不支持当前系统");
+        return FailStartup(L"此工具不支持当前系统", L"此工具不支持当前系统", m_fScale);
     }
     if (!m_mouseHook.SetTarget(m_hWnd)) {
-        return FailStartup(L"设置钩子接收消息窗口指针失败", kInitFailed);
+        return FailStartup(L"设置钩子接收消息窗口指针失败", kInitFailed, m_fScale);
     }
-    if (!m_mouseHook.Install()) return FailStartup(L"设置挂载失败", kInitFailed);
-    if (!m_feedback.Load()) return FailStartup(L"加载反馈DLL失败", kInitFailed);
+    if (!m_mouseHook.Install()) return FailStartup(L"设置挂载失败", kInitFailed, m_fScale);
+    if (!m_feedback.Load()) return FailStartup(L"加载反馈DLL失败", kInitFailed, m_fScale);
     if (!m_feedback.InitFreedbackDll(&m_toolInfo)) {
-        return FailStartup(L"初始化反馈DLL失败", kInitFailed);
+        return FailStartup(L"初始化反馈DLL失败", kInitFailed, m_fScale);
     }
 }
 
-void COmbrelDlg::FailStartup(const wchar_t* logText, const wchar_t* promptText) {
+void COmbrelDlg::FailStartup(const wchar_t* logText, const wchar_t* promptText, float scale) {
     CLogSave::GetInstance()->WriteLog(ToLogText(logText), kStartupLog, true);
-    ShowPrompt(promptText, kPromptNotice, m_fScale);
+    ShowPrompt(promptText, kPromptNotice, scale);
     std::exit(0);
+}
+
+void COmbrelDlg::EndForMissingPicture(float scale) {
+    FailStartup(kPictureMissing, kInitFailed, scale);
 }
 
 void COmbrelDlg::LayoutControls(bool first) {
@@ -255,6 +257,9 @@ bool COmbrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         case WM_HOOK_LBUTTONDOWN:
             result = 1;
             return true;
+        case WM_UPDATE_ANSWER:
+            OnUpdateAnswer(static_cast<int>(wParam));
+            return true;
         case WM_AGREEMENT_STATE:
             // Only the newest click's answer counts: older threads may finish later.
             if (wParam == m_agreementClicks) ApplyButtons(static_cast<AgreementState>(lParam));
@@ -274,12 +279,9 @@ bool COmbrelDlg::OnCommand(UINT id, UINT code, HWND /*control*/) {
         case IDC_MINIMISE_BUTTON:
             ::PostMessageW(Owner(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
             return true;
-        case IDC_MORE_TOOLS_BUTTON: {
-            BSTR address = ::SysAllocString(m_toolInfo.moreToolsPage);
-            m_feedback.OpenUrl(address);
-            ::SysFreeString(address);
+        case IDC_MORE_TOOLS_BUTTON:
+            m_feedback.OpenRecordAddress(m_toolInfo.moreToolsPage);
             return true;
-        }
         case IDC_AGREE_CHECK:
             StartAgreementThread();
             return true;
@@ -343,22 +345,14 @@ LRESULT COmbrelDlg::OnSwitchResult(WPARAM code) {
 }
 
 void COmbrelDlg::ApplyButtons(AgreementState state) {
-    switch (state) {
-        case kBothDisabled:
-            m_disableButton.EnableButton(false);
-            m_enableButton.EnableButton(false);
-            break;
-        case kOfferDisable:
-            m_disableButton.EnableButton(true);
-            m_enableButton.EnableButton(false);
-            break;
-        case kOfferEnable:
-            m_disableButton.EnableButton(false);
-            m_enableButton.EnableButton(true);
-            break;
-        case kKeepButtons:
-            break;
+    if (state == kOfferDisable || state == kOfferEnable) {
+        m_offerDisable = state == kOfferDisable;
+        m_offerEnable = state == kOfferEnable;
     }
+    // A cleared box keeps the offer: ticking it again with nothing read brings it back.
+    const bool agreed = state != kBothDisabled;
+    m_disableButton.EnableButton(agreed && m_offerDisable);
+    m_enableButton.EnableButton(agreed && m_offerEnable);
 }
 
 // The panel's own windows are owned by the panel, whichever window was active last: they
@@ -396,12 +390,31 @@ void COmbrelDlg::OnTimer(UINT_PTR id) {
         m_agreementLink.UpdateHover(cursor.x, cursor.y);
     } else if (id == kUpdateTimer) {
         KillTimer(kUpdateTimer);
-        CheckForUpdate();
+        // Without a thread there is no update check: the query must not stall this thread.
+        m_updateQuery.Start(m_feedback, m_hWnd, WM_UPDATE_ANSWER);
+    } else if (id == kUpdateRetryTimer) {
+        ShowUpdateNoticeWhenIdle();
     }
 }
 
-void COmbrelDlg::CheckForUpdate() {
-    if (m_feedback.GetToolIsNewVersion(kToolId, kToolVersion) != kUpdateAvailable) return;
+void COmbrelDlg::OnUpdateAnswer(int answer) {
+    if (answer != kUpdateAvailable) return;
+    m_updateWaiting = true;
+    ShowUpdateNoticeWhenIdle();
+}
+
+// A switch, a prompt, the closing question and the About box each disable the panel or
+// the main window while they are open.
+bool COmbrelDlg::IsIdle() const { return IsWindowEnabled() && ::IsWindowEnabled(Owner()); }
+
+void COmbrelDlg::ShowUpdateNoticeWhenIdle() {
+    if (!m_updateWaiting) return;
+    if (!IsIdle()) {
+        SetTimer(kUpdateRetryTimer, kTimerMs);
+        return;
+    }
+    KillTimer(kUpdateRetryTimer);
+    m_updateWaiting = false;
     CPromptDlg notice(this);
     notice.SetScale(m_fScale);
     notice.SetPromptText(kUpdateNotice);
@@ -428,7 +441,13 @@ void COmbrelDlg::OnDestroy() {
         button->FreeStateImages();
     }
     KillTimer(kHoverTimer);
+    KillTimer(kUpdateRetryTimer);
     m_pExecutePromptDlg.reset();
+    // The hook first: this thread serves it, and it is about to wait for the update query.
     m_mouseHook.Uninstall();
-    m_feedback.Free();
+    if (m_updateQuery.Wait()) {
+        m_feedback.Free();
+    } else {
+        m_feedback.LeaveLoaded();  // the query still runs inside the library
+    }
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "feedback/FeedbackLibrary.h"
+#include "feedback/UpdateQuery.h"
 #include "skin/CheckBoxBtn.h"
 #include "skin/DrawTextStatic.h"
 #include "skin/ExecutePromptDlg.h"
@@ -22,6 +23,8 @@
 // The agreement thread's answer, posted to the panel: wParam the click it answers,
 // lParam the AgreementState.
 const UINT WM_AGREEMENT_STATE = WM_APP + 0x21;
+// The update query's answer, posted to the panel: wParam the library's result.
+const UINT WM_UPDATE_ANSWER = WM_APP + 0x22;
 
 class COmbrelDlg : public CLayeredInnerDlg {
 public:
@@ -31,9 +34,14 @@ public:
     CFeedbackLibrary* FeedbackBinding() { return &m_feedback; }
     ToolInfo* ToolInfoRecord() { return &m_toolInfo; }
 
-    // What the two big buttons show, from the check box and the "Start" value.
+    // What the two big buttons show, from the check box and the "Start" value. With the
+    // box ticked and nothing read, they show what they offered last.
     enum AgreementState : LPARAM { kKeepButtons, kBothDisabled, kOfferDisable, kOfferEnable };
     static AgreementState ButtonsFor(bool agreed, int readOk, DWORD start);
+
+    // Logs the missing picture and ends the process after telling the user: a window
+    // without its picture is invisible, and nothing could end the elevated process.
+    static void EndForMissingPicture(float scale);
 
 protected:
     void DoDataExchange() override;
@@ -50,12 +58,14 @@ private:
     static const SwitchFlow kEnableFlow;
 
     void StartupCheck();
-    void FailStartup(const wchar_t* logText, const wchar_t* promptText);
+    static void FailStartup(const wchar_t* logText, const wchar_t* promptText, float scale);
     void ApplyButtons(AgreementState state);
     void RunSwitch(const SwitchFlow& flow, CImageButton& button);
     void StartAgreementThread();
     static DWORD WINAPI AgreementThreadProc(LPVOID param);
-    void CheckForUpdate();
+    void OnUpdateAnswer(int answer);
+    void ShowUpdateNoticeWhenIdle();
+    bool IsIdle() const;
     void OnLinkClick(POINT clientPoint);
     LRESULT OnCloseProgress();
     LRESULT OnSwitchResult(WPARAM code);
@@ -76,6 +86,12 @@ private:
     CStorageSwitch m_switch;
     std::unique_ptr<CExecutePromptDlg> m_pExecutePromptDlg;
     CFeedbackLibrary m_feedback;
+    CUpdateQuery m_updateQuery;  // after the library: it ends before the library is freed
     ToolInfo m_toolInfo = {};
     WPARAM m_agreementClicks = 0;  // the newest click; older threads' answers are stale
+    // Which big buttons the ticked box leaves live: the last "Start" read, or the
+    // template's state while nothing could be read.
+    bool m_offerDisable = true;
+    bool m_offerEnable = true;
+    bool m_updateWaiting = false;  // a newer version waits for the panel to be idle
 };

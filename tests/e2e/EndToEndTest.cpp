@@ -5,57 +5,24 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "e2e/ScenarioKit.h"
 #include "e2e/ToolRun.h"
-#include "log/LogSave.h"
 #include "log/LogText.h"
 #include "resource.h"
-#include "skin/ScreenCapture.h"
 #include "storage/StorageState.h"
 #include "support/RealInput.h"
 #include "support/TestFiles.h"
-#include "win/Gdiplus.h"
 
 namespace {
 
 using e2e::ToolFolder;
 using e2e::ToolProcess;
 
-const DWORD kStartTimeout = 20000;
-const DWORD kPromptTimeout = 15000;
-
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-// No update server unless a test serves one: a closed local port answers at once.
-const char kNoUpdateServer[] = "[Addresses]\r\nUpdateManifest=http://127.0.0.1:9/versions.txt\r\n";
-
-void SetStart(DWORD value) {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStorKey, 0, nullptr, 0,
-                    KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr);
-    RegSetValueExW(key, kUsbStorStartValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
-                   sizeof(value));
-    RegCloseKey(key);
-}
-
-DWORD Start() {
-    DWORD value = 0;
-    ReadUsbStorStart(&value);
-    return value;
-}
-
-std::string LastLogLine(const char* file) {
-    const auto lines = test::SplitLines(
-        test::ReadBytes(CLogSave::GetInstance()->LogDirectory() + FromLogText(file)));
-    return lines.empty() ? std::string() : lines.back().substr(30);
-}
+using namespace scenario;  // NOLINT: the scenarios' shared vocabulary
 
 RECT Rect(HWND hWnd) {
     RECT rect = {};
@@ -68,56 +35,6 @@ void ExpectRect(const RECT& expected, const RECT& actual) {
     EXPECT_EQ(expected.top, actual.top);
     EXPECT_EQ(expected.right, actual.right);
     EXPECT_EQ(expected.bottom, actual.bottom);
-}
-
-bool Enabled(HWND panel, int id) { return IsWindowEnabled(GetDlgItem(panel, id)) != FALSE; }
-
-// e2e::ClickUntil for assertions: a failure names the window that was under the cursor.
-template <typename Condition>
-::testing::AssertionResult ClickUntil(HWND dialog, int id, Condition done) {
-    if (e2e::ClickUntil(dialog, id, done)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "three clicks on control " << id << " did nothing; under the cursor: "
-           << e2e::DescribeWindowAt(e2e::ControlCentre(dialog, id), dialog);
-}
-
-bool IsChecked(HWND panel) {
-    return SendMessageW(GetDlgItem(panel, IDC_AGREE_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-// A running tool with its panel shown.
-class ToolSession {
-public:
-    explicit ToolSession(ToolFolder::Options options = {}) {
-        if (options.ini.empty()) options.ini = kNoUpdateServer;
-        folder = std::make_unique<ToolFolder>(options);
-        process = std::make_unique<ToolProcess>(folder->Program());
-    }
-    HWND Panel() { return process->WaitForPanel(kStartTimeout); }
-
-    std::unique_ptr<ToolFolder> folder;
-    std::unique_ptr<ToolProcess> process;
-};
-
-// Answers the prompt that must appear with `button`, and returns its text.
-std::wstring AnswerPrompt(ToolProcess& process, int button) {
-    HWND prompt = process.WaitForPrompt(kPromptTimeout);
-    EXPECT_NE(nullptr, prompt) << "no prompt appeared";
-    if (prompt == nullptr) return std::wstring();
-    const std::wstring text = e2e::ControlText(prompt, IDC_PROMPT_TEXT);
-    auto gone = [&]() { return !IsWindow(prompt) || !IsWindowVisible(prompt); };
-    ClickUntil(prompt, button, gone);
-    EXPECT_TRUE(gone()) << "the prompt stayed";
-    return text;
-}
-
-// Saves what the screen shows around the tool for people to look at.
-void SaveScreenshot(const wchar_t* name) {
-    if (GetACP() != 936) return;  // the pictures show the Chinese system
-    win::GdiplusSession gdiplus;
-    const std::wstring folder = test::ProgramDirectory() + L"\\..\\screenshots";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    test::SaveScreenPng({560, 140, 1360, 940}, folder + L"\\" + name + L".png");
 }
 
 // --- Layout -----------------------------------------------------------------------------
@@ -255,35 +172,6 @@ TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
         EXPECT_EQ(step.start == kStartEnabled, Enabled(panel, IDC_DISABLE_BUTTON));
         EXPECT_EQ(step.start != kStartEnabled, Enabled(panel, IDC_ENABLE_BUTTON));
     }
-}
-
-TEST(Switching, AgreementCheckBoxGatesBothButtons) {
-    SetStart(kStartDisabled);
-    ToolSession tool;
-    HWND panel = tool.Panel();
-    ASSERT_NE(nullptr, panel);
-    auto buttonsAre = [&](bool disable, bool enable) {
-        return e2e::WaitFor(
-            [&]() {
-                return Enabled(panel, IDC_DISABLE_BUTTON) == disable &&
-                       Enabled(panel, IDC_ENABLE_BUTTON) == enable;
-            },
-            5000);
-    };
-    ASSERT_TRUE(buttonsAre(false, true));
-    ASSERT_TRUE(IsChecked(panel));
-    ASSERT_TRUE(ClickUntil(panel, IDC_AGREE_CHECK, [&]() { return !IsChecked(panel); }));
-    EXPECT_TRUE(buttonsAre(false, false));
-    ASSERT_TRUE(ClickUntil(panel, IDC_AGREE_CHECK, [&]() { return IsChecked(panel); }));
-    EXPECT_TRUE(buttonsAre(false, true));
-
-    // Many fast clicks: whatever state the box ends in, the buttons follow it.
-    for (int i = 0; i < 7; ++i) e2e::ClickControl(panel, IDC_AGREE_CHECK);
-    Sleep(500);
-    const bool checked = IsChecked(panel);
-    EXPECT_TRUE(buttonsAre(false, checked));
-    Sleep(500);
-    EXPECT_TRUE(buttonsAre(false, checked));
 }
 
 // --- Start-up ---------------------------------------------------------------------------

@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include "storage/MouseHook.h"
-#include "storage/StorageSwitch.h"
 #include "storage/SystemVersion.h"
 #include "support/RealInput.h"
 #include "support/ReceiverWindow.h"
@@ -22,21 +21,6 @@ TEST(SystemVersion, OnlyWindows7And10AreSupported) {
         EXPECT_EQ(c.supported, IsSupportedVersion(c.version))
             << c.version.major << "." << c.version.minor;
     }
-}
-
-TEST(SystemVersion, ReadsWhatTheSystemReportsWithoutTheManifestBendingIt) {
-    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-    ASSERT_NE(nullptr, rtlGetVersion);
-    OSVERSIONINFOW expected = {};
-    expected.dwOSVersionInfoSize = sizeof(expected);
-    ASSERT_EQ(0, rtlGetVersion(&expected));
-    const WindowsVersion read = ReadWindowsVersion();
-    EXPECT_EQ(expected.dwMajorVersion, read.major);
-    EXPECT_EQ(expected.dwMinorVersion, read.minor);
-    // The test bench runs a Windows 7 prefix.
-    EXPECT_EQ(1, CStorageSwitch::IsSupportedSystem());
 }
 
 TEST(MouseHook, EachLeftPressAnywherePostsOneMessageAndNothingElseDoes) {

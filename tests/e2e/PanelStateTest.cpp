@@ -1,0 +1,242 @@
+// The control panel's state: which big button is live for each "Start" value and the
+// agreement box, the update query beside a responsive panel, and a program copy without
+// one of its background pictures.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "e2e/ScenarioKit.h"
+#include "e2e/ToolRun.h"
+#include "log/LogText.h"
+#include "resource.h"
+#include "storage/StorageState.h"
+#include "support/TestFiles.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+using e2e::ToolFolder;
+using e2e::ToolProcess;
+using namespace scenario;  // NOLINT: the scenarios' shared vocabulary
+
+void RemoveUsbStorKey() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUsbStorKey, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) ==
+        ERROR_SUCCESS) {
+        RegDeleteTreeW(key, nullptr);
+        RegCloseKey(key);
+    }
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUsbStorKey, KEY_WOW64_64KEY, 0);
+}
+
+struct LiveButtons {
+    bool disable;
+    bool enable;
+};
+
+::testing::AssertionResult ButtonsBecome(HWND panel, LiveButtons expected) {
+    auto shown = [&]() {
+        return Enabled(panel, IDC_DISABLE_BUTTON) == expected.disable &&
+               Enabled(panel, IDC_ENABLE_BUTTON) == expected.enable;
+    };
+    if (e2e::WaitFor(shown, 5000)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "Disable live: " << Enabled(panel, IDC_DISABLE_BUTTON)
+                                         << ", Enable live: " << Enabled(panel, IDC_ENABLE_BUTTON);
+}
+
+TEST(PanelState, StartValueAndAgreementBoxDecideTheLiveButton) {
+    const DWORD kNoKey = 0xFFFFFFFF;
+    const LiveButtons on = {true, false}, off = {false, true};
+    struct Case {
+        const char* name;
+        DWORD start;
+        bool keyGoneWhileCleared;
+        LiveButtons ticked;  // at start and once the box is ticked again
+    } cases[] = {
+        {"no key: both as created", kNoKey, false, {true, true}},
+        {"0 boot", 0, false, on},
+        {"1 system", 1, false, on},
+        {"2 automatic", 2, false, on},
+        {"3 on demand", 3, false, on},
+        {"4 off", 4, false, off},
+        {"5 unknown", 5, false, off},
+        {"4, key gone before re-ticking: as before clearing", 4, true, off},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.start == kNoKey) {
+            RemoveUsbStorKey();
+        } else {
+            SetStart(c.start);
+        }
+        ToolSession tool;
+        HWND panel = tool.Panel();
+        ASSERT_NE(nullptr, panel);
+        EXPECT_TRUE(ButtonsBecome(panel, c.ticked)) << "at start";
+        ASSERT_TRUE(ClickUntil(panel, IDC_AGREE_CHECK, [&]() { return !IsChecked(panel); }));
+        EXPECT_TRUE(ButtonsBecome(panel, {false, false})) << "box cleared";
+        if (c.keyGoneWhileCleared) RemoveUsbStorKey();
+        ASSERT_TRUE(ClickUntil(panel, IDC_AGREE_CHECK, [&]() { return IsChecked(panel); }));
+        EXPECT_TRUE(ButtonsBecome(panel, c.ticked)) << "box ticked again";
+        if (c.start != kStartDisabled || c.keyGoneWhileCleared) continue;
+
+        // Many fast clicks: whatever state the box ends in, the buttons follow it.
+        for (int i = 0; i < 7; ++i) e2e::ClickControl(panel, IDC_AGREE_CHECK);
+        Sleep(500);
+        EXPECT_TRUE(ButtonsBecome(panel, IsChecked(panel) ? off : LiveButtons{false, false}));
+    }
+}
+
+// What the test double recorded for `call`: the calling threads, or for "open" the
+// lengths of the addresses it was given.
+std::vector<std::string> Recorded(const ToolFolder& folder, const std::string& call) {
+    std::vector<std::string> found;
+    for (const std::string& line :
+         test::SplitLines(test::ReadBytes(folder.Path() + L"\\library-calls.txt"))) {
+        if (line.compare(0, call.size() + 1, call + " ") == 0) {
+            found.push_back(line.substr(call.size() + 1));
+        }
+    }
+    return found;
+}
+
+int PromptsOpen(const ToolProcess& process) {
+    int count = 0;
+    for (HWND window : process.Windows()) count += GetDlgItem(window, IDC_PROMPT_TEXT) ? 1 : 0;
+    return count;
+}
+
+TEST(PanelState, UpdateQueryLeavesThePanelFreeAndItsNoticeWaitsUntilThePanelIsIdle) {
+    SetStart(kStartEnabled);
+    win::UniqueKernelHandle release(
+        CreateEventW(nullptr, TRUE, FALSE, L"OmbrelTestReleaseUpdateQuery"));
+    ASSERT_TRUE(release);
+    ToolFolder::Options options;
+    options.library = L"RecordingFeedbackLibrary.dll";
+    ToolSession tool(options);
+    HWND panel = tool.Panel();
+    ASSERT_NE(nullptr, panel);
+    auto calls = [&](const char* call) { return Recorded(*tool.folder, call); };
+    ASSERT_TRUE(e2e::WaitFor([&]() { return !calls("query").empty(); }, kStartTimeout));
+    EXPECT_NE(calls("init"), calls("query")) << "the query ran on the panel's thread";
+
+    // The library holds the query; the panel's thread keeps answering.
+    for (int probe = 0; probe < 10; ++probe) {
+        DWORD_PTR answer = 0;
+        EXPECT_NE(0, SendMessageTimeoutW(panel, WM_NULL, 0, 0, SMTO_NORMAL, 100, &answer))
+            << "probe " << probe;
+        Sleep(100);
+    }
+    // More tools hands the library its own field, cut at the field's end (1,024).
+    ASSERT_TRUE(ClickUntil(panel, IDC_MORE_TOOLS_BUTTON, [&]() { return !calls("open").empty(); }));
+    EXPECT_EQ(std::vector<std::string>{"1024"}, calls("open"));
+
+    // The answer comes while the Disable question is open: the notice waits for it.
+    ASSERT_TRUE(
+        ClickUntil(panel, IDC_DISABLE_BUTTON, [&]() { return PromptsOpen(*tool.process) > 0; }));
+    SetEvent(release.Get());
+    ASSERT_TRUE(e2e::WaitFor([&]() { return !calls("answer").empty(); }, 5000));
+    Sleep(1000);
+    EXPECT_EQ(1, PromptsOpen(*tool.process));
+    EXPECT_NE(std::wstring::npos,
+              AnswerPrompt(*tool.process, IDC_PROMPT_CANCEL_BUTTON).find(L"确认要禁用U盘吗？"));
+
+    EXPECT_EQ(L"检测到当前工具有新的版本更新，请下载最新版本使用。",
+              AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
+    EXPECT_EQ(0u, tool.process->WaitForExit(10000));
+    EXPECT_EQ(1u, calls("download").size());
+    EXPECT_EQ(kStartEnabled, Start());
+}
+
+// A resource's type or name: a number, or a string when `text` is not empty.
+struct ResourceName {
+    explicit ResourceName(LPCWSTR name)
+        : id(IS_INTRESOURCE(name) ? LOWORD(reinterpret_cast<ULONG_PTR>(name)) : 0),
+          text(IS_INTRESOURCE(name) ? L"" : name) {}
+    LPCWSTR Get() const { return text.empty() ? MAKEINTRESOURCEW(id) : text.c_str(); }
+    WORD id;
+    std::wstring text;
+};
+
+struct Resource {
+    ResourceName type;
+    ResourceName name;
+    WORD language;
+    std::string bytes;
+};
+
+struct Listing {
+    HMODULE image;
+    std::vector<Resource> found;
+};
+
+BOOL CALLBACK ListLanguage(HMODULE image, LPCWSTR type, LPCWSTR name, WORD language,
+                           LONG_PTR listing) {
+    HRSRC resource = FindResourceExW(image, type, name, language);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(image, resource)));
+    reinterpret_cast<Listing*>(listing)->found.push_back(
+        {ResourceName(type), ResourceName(name), language,
+         std::string(bytes, SizeofResource(image, resource))});
+    return TRUE;
+}
+
+BOOL CALLBACK ListName(HMODULE image, LPCWSTR type, LPWSTR name, LONG_PTR listing) {
+    return EnumResourceLanguagesW(image, type, name, &ListLanguage, listing);
+}
+
+BOOL CALLBACK ListType(HMODULE image, LPWSTR type, LONG_PTR listing) {
+    return EnumResourceNamesW(image, type, &ListName, listing);
+}
+
+std::vector<Resource> Resources(const std::wstring& program) {
+    Listing listing = {LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), {}};
+    if (listing.image == nullptr) return {};
+    EnumResourceTypesW(listing.image, &ListType, reinterpret_cast<LONG_PTR>(&listing));
+    FreeLibrary(listing.image);
+    return listing.found;
+}
+
+bool IsPicture(const Resource& resource, int id) {
+    return resource.type.text == L"PNG" && resource.name.id == id;
+}
+
+// Rewrites the program file without its PNG resource `id`. Wine's UpdateResourceW keeps a
+// resource it is asked to delete, so the file is written anew with all the others.
+bool RemovePicture(const std::wstring& program, int id) {
+    const std::vector<Resource> resources = Resources(program);
+    HANDLE update = BeginUpdateResourceW(program.c_str(), TRUE);
+    if (update == nullptr) return false;
+    bool written = true;
+    for (const Resource& r : resources) {
+        if (IsPicture(r, id)) continue;
+        written = written && UpdateResourceW(update, r.type.Get(), r.name.Get(), r.language,
+                                             const_cast<char*>(r.bytes.data()),
+                                             static_cast<DWORD>(r.bytes.size()));
+    }
+    if (!EndUpdateResourceW(update, !written) || !written) return false;
+    const std::vector<Resource> left = Resources(program);
+    const auto removed = [&](const Resource& r) { return IsPicture(r, id); };
+    return left.size() + 1 == resources.size() && std::none_of(left.begin(), left.end(), removed);
+}
+
+TEST(PanelState, MissingPictureEndsTheToolWithLogLineAndPrompt) {
+    for (int picture : {138, 139}) {  // the frame, the panel
+        SCOPED_TRACE(picture);
+        ToolFolder::Options options;
+        options.ini = kNoUpdateServer;
+        ToolFolder folder(options);
+        ASSERT_TRUE(RemovePicture(folder.Program(), picture));
+        ToolProcess process(folder.Program());
+        ASSERT_NE(nullptr, process.WaitForPrompt(kPromptTimeout));
+        if (picture == 139) SaveScreenshot(L"e2e-missing-picture");
+        EXPECT_EQ(L"工具初始化失败", AnswerPrompt(process, IDC_PROMPT_OK_BUTTON));
+        EXPECT_EQ(0u, process.WaitForExit(10000));
+        EXPECT_EQ(ToLogText(L"加载背景图片失败"), LastLogLine("Kestrum.txt"));
+    }
+}
+
+}  // namespace
