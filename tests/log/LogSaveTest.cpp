@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-    bytes.resize(static_cast<size_t>(size - 1));
-    return bytes;
-}
-
 TEST(LogSave, PrintSwitchIsOnExactlyWhenTheValueReadsAsTheInteger1) {
     struct Case {
         const char* ini;  // the configuration file's content; nullptr: no file
@@ -110,7 +102,7 @@ TEST(LogSave, OneInstanceLivesInTheMachineWideApplicationDataFolder) {
 
     wchar_t programData[MAX_PATH] = {};
     ASSERT_NE(0u, GetEnvironmentVariableW(L"ProgramData", programData, MAX_PATH));
-    EXPECT_EQ(Utf8(std::wstring(programData) + L"\\ToolLog\\"), Utf8(instance->LogDirectory()));
+    EXPECT_EQ(std::wstring(programData) + L"\\ToolLog\\", instance->LogDirectory());
 }
 
 }  // namespace
