@@ -4,9 +4,8 @@
 
 #include <string>
 
-// "<common application data>\HarvaneFeedback\CustomerFeedback.txt"; empty when the
-// folder is unknown.
-std::wstring FeedbackFilePath();
+// The file is "<common application data>\HarvaneFeedback\CustomerFeedback.txt"; its folder
+// is written only when nobody else can have planted it (CProtectedFolder).
 
 // Creates the folder and the file when missing. 1 when the file can be appended to.
 int EnsureFeedbackFile();

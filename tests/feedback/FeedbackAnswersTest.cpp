@@ -111,4 +111,19 @@ TEST(FeedbackAnswers, TheFeedbackFileAndItsFolderAreCreatedWhenMissing) {
               test::ReadBytes(FeedbackFile()));
 }
 
+TEST(FeedbackAnswers, AHardLinkPlantedAsTheFeedbackFileIsNotWrittenThrough) {
+    using WriteFileFn = decltype(&::WriteCustomerFeedbackInfoFile);
+    test::RemoveTree(FeedbackFolder());
+    ASSERT_TRUE(CreateDirectoryW(FeedbackFolder().c_str(), nullptr));
+    test::TempDir elsewhere;
+    test::WriteBytes(elsewhere / L"target.txt", "theirs");
+    ASSERT_TRUE(
+        CreateHardLinkW(FeedbackFile().c_str(), (elsewhere / L"target.txt").c_str(), nullptr));
+    LoadedLibrary loaded;
+    EXPECT_EQ(0, loaded.library.CustomerFeedbackEx(kToolId, kToolVersion, 1, L"5"));
+    EXPECT_EQ(0, loaded.folder.Export<WriteFileFn>("WriteCustomerFeedbackInfoFile")());
+    EXPECT_EQ("theirs", test::ReadBytes(elsewhere / L"target.txt"));
+    test::RemoveTree(FeedbackFolder());
+}
+
 }  // namespace
