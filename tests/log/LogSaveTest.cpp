@@ -55,23 +55,18 @@ TEST(LogSave, CreatesTheLogFolderAndLeavesAnExistingOneAsItIs) {
     EXPECT_TRUE(test::Exists(fresh / L"ToolLog"));
     EXPECT_EQ(fresh.Path() + L"\\ToolLog\\", created.LogDirectory());
 
+    // In an existing folder: its files stay, one name appends in call order, two names
+    // give two files side by side.
     test::TempDir existing;
     CreateDirectoryW((existing / L"ToolLog").c_str(), nullptr);
     test::WriteBytes(existing / L"ToolLog\\old.txt", "old");
-    CLogSave reused(existing.Path() + L"\\");
-    reused.WriteLog("new", "b.txt", true);
-    EXPECT_EQ("old", test::ReadBytes(existing / L"ToolLog\\old.txt"));
-    EXPECT_TRUE(test::Exists(existing / L"ToolLog\\b.txt"));
-}
-
-TEST(LogSave, TwoNamesGiveTwoFilesAndOneNameAppendsInCallOrder) {
-    test::TempDir base;
-    CLogSave log(base.Path() + L"\\");
+    CLogSave log(existing.Path() + L"\\");
     log.WriteLog("one", "Ombrel.txt", true);
     log.WriteLog("two", "Kestrum.txt", true);
     log.WriteLog("three", "Ombrel.txt", true);
-    const auto ombrel = test::SplitLines(test::ReadBytes(base / L"ToolLog\\Ombrel.txt"));
-    const auto kestrum = test::SplitLines(test::ReadBytes(base / L"ToolLog\\Kestrum.txt"));
+    EXPECT_EQ("old", test::ReadBytes(existing / L"ToolLog\\old.txt"));
+    const auto ombrel = test::SplitLines(test::ReadBytes(existing / L"ToolLog\\Ombrel.txt"));
+    const auto kestrum = test::SplitLines(test::ReadBytes(existing / L"ToolLog\\Kestrum.txt"));
     ASSERT_EQ(2u, ombrel.size());
     EXPECT_EQ("one", ombrel[0].substr(30));
     EXPECT_EQ("three", ombrel[1].substr(30));
