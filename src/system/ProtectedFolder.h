@@ -33,11 +33,13 @@ public:
     PACL List() { return reinterpret_cast<PACL>(m_list); }
 
 private:
+    static const size_t kListSize =
+        sizeof(ACL) + 3 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE);
+
     BYTE m_system[SECURITY_MAX_SID_SIZE];
     BYTE m_admins[SECURITY_MAX_SID_SIZE];
     BYTE m_users[SECURITY_MAX_SID_SIZE];
-    alignas(
-        DWORD) BYTE m_list[sizeof(ACL) + 3 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE)];
+    alignas(DWORD) BYTE m_list[kListSize];
     SECURITY_DESCRIPTOR m_descriptor;
 };
 
