@@ -5,6 +5,7 @@
 
 #include "HarvaneFeedbackInformation.h"
 #include "TextFile.h"
+#include "system/ProtectedFolder.h"
 
 namespace {
 
@@ -23,28 +24,27 @@ std::wstring SingleLine(std::wstring text) {
     return text;
 }
 
+// The answer file, opened to append to it, folder and file created when missing. Invalid
+// when the folder may have been planted by someone else or the file leads elsewhere.
+win::UniqueFile OpenFeedbackFile() {
+    const std::wstring folder = FeedbackFolder();
+    if (folder.empty()) return win::UniqueFile();
+    CreateProtectedFolder(folder);
+    const CNewFileOwner ownFileOwner;
+    return CProtectedFolder(folder, ownFileOwner.Get()).OpenForAppend(L"CustomerFeedback.txt");
+}
+
 }  // namespace
 
-std::wstring FeedbackFilePath() {
-    const std::wstring folder = FeedbackFolder();
-    return folder.empty() ? std::wstring() : folder + L"\\CustomerFeedback.txt";
-}
-
-int EnsureFeedbackFile() {
-    const std::wstring folder = FeedbackFolder();
-    if (folder.empty()) return 0;
-    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-        return 0;
-    }
-    return CanAppendTo(FeedbackFilePath()) ? 1 : 0;
-}
+int EnsureFeedbackFile() { return OpenFeedbackFile().IsValid() ? 1 : 0; }
 
 int RecordAnswer(const std::wstring& toolId, const std::wstring& version, int answer,
                  const std::wstring& timeText) {
     if (answer < FEEDBACK_ANSWER_SOLVED || answer > FEEDBACK_ANSWER_CLOSED) return 0;
-    if (!EnsureFeedbackFile()) return 0;
+    win::UniqueFile file = OpenFeedbackFile();
+    if (!file) return 0;
     const std::wstring line = L"tool=" + SingleLine(toolId) + L"\tversion=" + SingleLine(version) +
                               L"\tanswer=" + std::to_wstring(answer) + L"\ttime=" +
                               SingleLine(timeText);
-    return AppendUtf8Line(FeedbackFilePath(), line) ? 1 : 0;
+    return WriteUtf8Line(file.Get(), line) ? 1 : 0;
 }

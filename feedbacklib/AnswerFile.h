@@ -1,12 +1,9 @@
 #pragma once
-// The feedback file: one line per answer to the closing question, kept in the
-// machine-wide application data folder so that nothing is lost while offline.
+// The feedback file "<common application data>\HarvaneFeedback\CustomerFeedback.txt": one
+// line per answer to the closing question, kept so that nothing is lost while offline. Its
+// folder is written only when nobody else can have planted it (CProtectedFolder).
 
 #include <string>
-
-// "<common application data>\HarvaneFeedback\CustomerFeedback.txt"; empty when the
-// folder is unknown.
-std::wstring FeedbackFilePath();
 
 // Creates the folder and the file when missing. 1 when the file can be appended to.
 int EnsureFeedbackFile();

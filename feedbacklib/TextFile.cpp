@@ -35,14 +35,14 @@ win::UniqueFile OpenForAppend(const std::wstring& path) {
 
 }  // namespace
 
-bool CanAppendTo(const std::wstring& path) { return OpenForAppend(path).IsValid(); }
+bool WriteUtf8Line(HANDLE file, const std::wstring& line) {
+    const std::string bytes = ToUtf8(line) + "\r\n";
+    DWORD written = 0;
+    return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
 
 bool AppendUtf8Line(const std::wstring& path, const std::wstring& line) {
     win::UniqueFile file = OpenForAppend(path);
-    if (!file) return false;
-    const std::string bytes = ToUtf8(line) + "\r\n";
-    DWORD written = 0;
-    return ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                       nullptr) &&
-           written == bytes.size();
+    return file && WriteUtf8Line(file.Get(), line);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // UTF-8 conversions and line appends for the library's own text files.
 
+#include <windows.h>
+
 #include <string>
 
 std::string ToUtf8(const std::wstring& text);
@@ -10,5 +12,5 @@ std::wstring FromUtf8(const std::string& bytes);
 // lines from several processes never interleave. False when nothing could be written.
 bool AppendUtf8Line(const std::wstring& path, const std::wstring& line);
 
-// Creates the file when missing; true when it can be appended to.
-bool CanAppendTo(const std::wstring& path);
+// Writes `line` and CR LF in UTF-8 with one write to a file opened for appending.
+bool WriteUtf8Line(HANDLE file, const std::wstring& line);

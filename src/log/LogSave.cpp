@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "log/LogSaveCloseFile.h"
+#include "system/ProtectedFolder.h"
 
 CLogSave* CLogSave::GetInstance() {
     static CLogSave instance(GetBasePath());
@@ -14,9 +15,7 @@ CLogSave* CLogSave::GetInstance() {
 
 CLogSave::CLogSave(const std::wstring& baseFolder) {
     m_strPath = baseFolder + L"ToolLog";
-    if (::GetFileAttributesW(m_strPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        ::CreateDirectoryW(m_strPath.c_str(), nullptr);  // a failure shows up as dropped lines
-    }
+    CreateProtectedFolder(m_strPath);  // a failure shows up as dropped lines
     m_strPath += L"\\";
     const std::wstring value = ReadConfig(baseFolder + L"logCfg.ini", L"Log", L"print", L"-1");
     m_bPrint = _wtoi(value.c_str()) == 1;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "log/LogText.h"
+#include "system/ProtectedFolder.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -17,6 +18,40 @@ std::wstring Timestamp() {
              now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
     return stamp;
 }
+
+// Some systems (Wine) append by reading the size and writing there, so two processes can
+// write over each other's lines: writers also take turns through a lock on one byte far
+// past any log's end. Anyone who may read the log may take that lock too, so the wait is
+// bounded (one second) and the line is then written without it.
+class CAppendTurn {
+public:
+    explicit CAppendTurn(HANDLE file) {
+        const ULONGLONG deadline = ::GetTickCount64() + 1000;
+        do {
+            OVERLAPPED place = Place();
+            if (::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                             &place)) {
+                m_file = file;
+                return;
+            }
+            ::Sleep(1);
+        } while (::GetTickCount64() < deadline);
+    }
+    ~CAppendTurn() {
+        OVERLAPPED place = Place();
+        if (m_file) ::UnlockFileEx(m_file, 0, 1, 0, &place);
+    }
+    CAppendTurn(const CAppendTurn&) = delete;
+    CAppendTurn& operator=(const CAppendTurn&) = delete;
+
+private:
+    static OVERLAPPED Place() {
+        OVERLAPPED place = {};
+        place.OffsetHigh = 0x40000000;
+        return place;
+    }
+    HANDLE m_file = nullptr;
+};
 
 }  // namespace
 
@@ -39,25 +74,23 @@ void CLogSaveCloseFile::SavePacket(const unsigned char* bytes, int length, std::
 
 void CLogSaveCloseFile::SaveLog(const CPacketLog* record) {
     CSingleLock lock(m_cs);
-    const std::wstring path = m_strPath + FromLogText(record->GetName());
-    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const CProtectedFolder folder(m_strPath.substr(0, m_strPath.size() - 1), m_ownFileOwner.Get());
+    const std::wstring name = FromLogText(record->GetName());
+    win::UniqueFile file = folder.OpenForAppend(name);
     if (!file) return;  // dropped without a word; the next record tries again
+    const CAppendTurn turn(file.Get());
 
-    // Timestamp and line go out in one write so another process never sees half a line.
+    // Timestamp and line go out in one append so that no other process splits or loses it.
     const std::string line = ToLogText(Timestamp() + FromLogText(record->GetContent()) + L"\r\n");
-    LARGE_INTEGER end = {};
     DWORD written = 0;
-    if (!::SetFilePointerEx(file.Get(), end, nullptr, FILE_END) ||
-        !::WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) {
+    if (!::WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) {
         return;
     }
 
     LARGE_INTEGER size = {};
     if (!::GetFileSizeEx(file.Get(), &size)) return;
     if (static_cast<unsigned long long>(size.QuadPart) > kSizeLimit) {
-        file.Reset();
-        ::MoveFileExW(path.c_str(), (path + L"bak").c_str(), MOVEFILE_REPLACE_EXISTING);
+        // The file just checked moves, never whatever bears its name by now.
+        folder.Rename(file.Get(), name.substr(name.find_last_of(L"\\/") + 1) + L"bak");
     }
 }

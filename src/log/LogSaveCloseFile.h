@@ -1,8 +1,10 @@
 #pragma once
 // Appends timestamped lines in code page 936, opening and closing the file for every
-// record, and moves a file that grew past the size limit to its single "bak" backup.
+// record, and moves a file that grew past the size limit to its single "bak" backup. A
+// log folder that someone else may have planted is not written (CProtectedFolder).
 
 #include "log/LogBase.h"
+#include "system/ProtectedFolder.h"
 #include "win/CriticalSection.h"
 
 class CLogSaveCloseFile : public CLogBase {
@@ -16,5 +18,6 @@ public:
     void SaveText(std::string text, std::string fileName) override;
 
 private:
-    CCriticalSection m_cs;  // one lock for every file this writer serves
+    CCriticalSection m_cs;         // one lock for every file this writer serves
+    CNewFileOwner m_ownFileOwner;  // an owner the log folder may have besides the system's
 };

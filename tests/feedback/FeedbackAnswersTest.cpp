@@ -94,7 +94,7 @@ TEST(FeedbackAnswers, CustomerFeedbackStampsTheCurrentTime) {
     EXPECT_LE(stamp, after);
 }
 
-TEST(FeedbackAnswers, TheFeedbackFileAndItsFolderAreCreatedWhenMissing) {
+TEST(FeedbackAnswers, FileAndFolderAreCreatedWhenMissingAndAPlantedLinkIsNotWrittenThrough) {
     using WriteFileFn = decltype(&::WriteCustomerFeedbackInfoFile);
     test::RemoveTree(FeedbackFolder());
     ASSERT_FALSE(test::Exists(FeedbackFolder()));
@@ -109,6 +109,17 @@ TEST(FeedbackAnswers, TheFeedbackFileAndItsFolderAreCreatedWhenMissing) {
     EXPECT_EQ(1, loaded.library.CustomerFeedbackEx(kToolId, kToolVersion, 1, L"5"));
     EXPECT_EQ("tool=10119\tversion=1.0.21.517\tanswer=1\ttime=5\r\n",
               test::ReadBytes(FeedbackFile()));
+
+    // A hard link planted as the file, to a file elsewhere, is not written through.
+    test::TempDir elsewhere;
+    test::WriteBytes(elsewhere / L"target.txt", "theirs");
+    ASSERT_TRUE(DeleteFileW(FeedbackFile().c_str()));
+    ASSERT_TRUE(
+        CreateHardLinkW(FeedbackFile().c_str(), (elsewhere / L"target.txt").c_str(), nullptr));
+    EXPECT_EQ(0, loaded.library.CustomerFeedbackEx(kToolId, kToolVersion, 1, L"6"));
+    EXPECT_EQ(0, writeFile());
+    EXPECT_EQ("theirs", test::ReadBytes(elsewhere / L"target.txt"));
+    test::RemoveTree(FeedbackFolder());
 }
 
 }  // namespace

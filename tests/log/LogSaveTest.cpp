@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-    bytes.resize(static_cast<size_t>(size - 1));
-    return bytes;
-}
-
 TEST(LogSave, PrintSwitchIsOnExactlyWhenTheValueReadsAsTheInteger1) {
     struct Case {
         const char* ini;  // the configuration file's content; nullptr: no file
@@ -63,23 +55,18 @@ TEST(LogSave, CreatesTheLogFolderAndLeavesAnExistingOneAsItIs) {
     EXPECT_TRUE(test::Exists(fresh / L"ToolLog"));
     EXPECT_EQ(fresh.Path() + L"\\ToolLog\\", created.LogDirectory());
 
+    // In an existing folder: its files stay, one name appends in call order, two names
+    // give two files side by side.
     test::TempDir existing;
     CreateDirectoryW((existing / L"ToolLog").c_str(), nullptr);
     test::WriteBytes(existing / L"ToolLog\\old.txt", "old");
-    CLogSave reused(existing.Path() + L"\\");
-    reused.WriteLog("new", "b.txt", true);
-    EXPECT_EQ("old", test::ReadBytes(existing / L"ToolLog\\old.txt"));
-    EXPECT_TRUE(test::Exists(existing / L"ToolLog\\b.txt"));
-}
-
-TEST(LogSave, TwoNamesGiveTwoFilesAndOneNameAppendsInCallOrder) {
-    test::TempDir base;
-    CLogSave log(base.Path() + L"\\");
+    CLogSave log(existing.Path() + L"\\");
     log.WriteLog("one", "Ombrel.txt", true);
     log.WriteLog("two", "Kestrum.txt", true);
     log.WriteLog("three", "Ombrel.txt", true);
-    const auto ombrel = test::SplitLines(test::ReadBytes(base / L"ToolLog\\Ombrel.txt"));
-    const auto kestrum = test::SplitLines(test::ReadBytes(base / L"ToolLog\\Kestrum.txt"));
+    EXPECT_EQ("old", test::ReadBytes(existing / L"ToolLog\\old.txt"));
+    const auto ombrel = test::SplitLines(test::ReadBytes(existing / L"ToolLog\\Ombrel.txt"));
+    const auto kestrum = test::SplitLines(test::ReadBytes(existing / L"ToolLog\\Kestrum.txt"));
     ASSERT_EQ(2u, ombrel.size());
     EXPECT_EQ("one", ombrel[0].substr(30));
     EXPECT_EQ("three", ombrel[1].substr(30));
@@ -110,7 +97,7 @@ TEST(LogSave, OneInstanceLivesInTheMachineWideApplicationDataFolder) {
 
     wchar_t programData[MAX_PATH] = {};
     ASSERT_NE(0u, GetEnvironmentVariableW(L"ProgramData", programData, MAX_PATH));
-    EXPECT_EQ(Utf8(std::wstring(programData) + L"\\ToolLog\\"), Utf8(instance->LogDirectory()));
+    EXPECT_EQ(std::wstring(programData) + L"\\ToolLog\\", instance->LogDirectory());
 }
 
 }  // namespace

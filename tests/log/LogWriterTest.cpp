@@ -8,6 +8,7 @@
 #include "log/LogSaveCloseFile.h"
 #include "log/LogText.h"
 #include "support/TestFiles.h"
+#include "win/UniqueHandle.h"
 
 namespace {
 
@@ -27,25 +28,20 @@ TEST_F(LogWriterTest, LineIsTimestampThreeBlanksCodePage936TextAndCrLf) {
     SYSTEMTIME before;
     GetLocalTime(&before);
     m_writer.SaveText(ToLogText(L"U盘禁用失败"), "Ombrel.txt");
+    m_writer.SaveText("", "Ombrel.txt");
     const std::string bytes = Bytes(L"Ombrel.txt");
 
     // GBK: 盘 C5CC, 禁 BDFB, 用 D3C3, 失 CAA7, 败 B0DC.
     const std::string text = "U\xC5\xCC\xBD\xFB\xD3\xC3\xCA\xA7\xB0\xDC";
-    ASSERT_EQ(kStampLength + text.size() + 2, bytes.size());
+    ASSERT_EQ(2 * kStampLength + text.size() + 4, bytes.size());
     std::smatch stamp;
     const std::string head = bytes.substr(0, kStampLength);
     ASSERT_TRUE(std::regex_match(head, stamp, kStamp)) << head;
     EXPECT_EQ(before.wYear, std::stoi(stamp[1]));
     EXPECT_EQ(before.wMonth, std::stoi(stamp[2]));
     EXPECT_EQ(before.wDay, std::stoi(stamp[3]));
-    EXPECT_EQ(text + "\r\n", bytes.substr(kStampLength));
-}
-
-TEST_F(LogWriterTest, EmptyTextGivesTimestampAndLineEndOnly) {
-    m_writer.SaveText("", "empty.txt");
-    const std::string bytes = Bytes(L"empty.txt");
-    ASSERT_EQ(kStampLength + 2, bytes.size());
-    EXPECT_EQ("\r\n", bytes.substr(kStampLength));
+    EXPECT_EQ(text + "\r\n", bytes.substr(kStampLength, text.size() + 2));
+    EXPECT_EQ("\r\n", bytes.substr(bytes.size() - 2));  // an empty text: stamp and line end
 }
 
 TEST_F(LogWriterTest, PacketIsOneLineOfUpperCaseHexGroups) {
@@ -57,7 +53,7 @@ TEST_F(LogWriterTest, PacketIsOneLineOfUpperCaseHexGroups) {
 TEST_F(LogWriterTest, FileAtTheLimitStaysAndOneByteMoreMovesToTheSingleBackup) {
     const std::string text = "record";
     const size_t record = kStampLength + text.size() + 2;
-    const size_t limit = CLogSaveCloseFile::kSizeLimit;
+    const size_t limit = 6020000;
 
     // Exactly at the limit after the record: stays.
     test::WriteBytes(FilePath(L"a.txt"), std::string(limit - record, 'x'));
@@ -85,9 +81,21 @@ TEST_F(LogWriterTest, FileAtTheLimitStaysAndOneByteMoreMovesToTheSingleBackup) {
     EXPECT_FALSE(test::Exists(FilePath(L"a.txt")));
 }
 
-TEST_F(LogWriterTest, FolderInTheWayDropsTheLineAndTheNextRecordAfterItIsGoneIsWritten) {
+TEST_F(LogWriterTest, NothingGoesThroughAHardLinkAFolderOrANameLeadingOutOfTheFolder) {
+    test::TempDir outside;
+    test::WriteBytes(outside / L"target.txt", "theirs");
+    ASSERT_TRUE(CreateHardLinkW(FilePath(L"linked.txt").c_str(), (outside / L"target.txt").c_str(),
+                                nullptr));
     ASSERT_TRUE(CreateDirectoryW(FilePath(L"blocked.txt").c_str(), nullptr));
-    m_writer.SaveText("dropped", "blocked.txt");
+    const std::wstring leaf = outside.Path().substr(outside.Path().rfind(L'\\') + 1);
+    for (const std::wstring& name : {std::wstring(L"linked.txt"), std::wstring(L"blocked.txt"),
+                                     L"..\\" + leaf + L"\\target.txt"}) {
+        m_writer.SaveText("dropped", ToLogText(name));
+    }
+    EXPECT_EQ("theirs", test::ReadBytes(outside / L"target.txt"));
+    EXPECT_EQ("theirs", Bytes(L"linked.txt"));
+
+    // The next record once the way is clear is written.
     ASSERT_TRUE(RemoveDirectoryW(FilePath(L"blocked.txt").c_str()));
     m_writer.SaveText("written", "blocked.txt");
     const auto lines = test::SplitLines(Bytes(L"blocked.txt"));
@@ -95,46 +103,62 @@ TEST_F(LogWriterTest, FolderInTheWayDropsTheLineAndTheNextRecordAfterItIsGoneIsW
     EXPECT_EQ("written", lines[0].substr(kStampLength));
 }
 
-struct WriterThread {
-    CLogSaveCloseFile* writer;
-    int id;
-    static const int kLines = 150;
-    static DWORD WINAPI Run(LPVOID param) {
-        auto* self = static_cast<WriterThread*>(param);
-        for (int n = 0; n < kLines; ++n) {
-            self->writer->SaveText("thread " + std::to_string(self->id) + " line " +
-                                       std::to_string(n) + " " + std::string(40, 'a' + self->id),
-                                   "shared.txt");
-        }
-        return 0;
-    }
-};
+TEST_F(LogWriterTest, AReaderHoldingTheWritersLockDelaysTheLineButDoesNotDropIt) {
+    test::WriteBytes(FilePath(L"held.txt"), "");
+    win::UniqueFile reader(CreateFileW(FilePath(L"held.txt").c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    OVERLAPPED beyondFourGigabytes = {};
+    beyondFourGigabytes.OffsetHigh = 1;
+    ASSERT_TRUE(LockFileEx(reader.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, 0x7FFFFFFF,
+                           &beyondFourGigabytes));
+    m_writer.SaveText("written", "held.txt");
+    EXPECT_EQ("written\r\n", Bytes(L"held.txt").substr(kStampLength));
+}
 
-TEST_F(LogWriterTest, ConcurrentWritersNeverMixOrLoseLinesAndKeepEachThreadsOrder) {
-    const int kThreads = 6;
-    std::vector<WriterThread> workers;
-    for (int i = 0; i < kThreads; ++i) workers.push_back({&m_writer, i});
-    std::vector<HANDLE> threads;
-    for (WriterThread& worker : workers) {
-        threads.push_back(CreateThread(nullptr, 0, &WriterThread::Run, &worker, 0, nullptr));
+// Four processes write at once, each through its own writer, as two tools and their
+// console programs may. They start writing together, once all are ready.
+TEST_F(LogWriterTest, FourProcessesAppendingAtOnceLoseAndTearNoLine) {
+    const int kProcesses = 4;
+    const std::wstring gate = L"ombrel-append-" + std::to_wstring(GetCurrentProcessId());
+    win::UniqueKernelHandle ready(
+        CreateSemaphoreW(nullptr, 0, kProcesses, (gate + L"-ready").c_str()));
+    win::UniqueKernelHandle go(CreateEventW(nullptr, TRUE, FALSE, (gate + L"-go").c_str()));
+    std::vector<win::UniqueKernelHandle> processes;
+    for (int id = 0; id < kProcesses; ++id) {
+        std::wstring command = L"\"" + test::ProgramDirectory() + L"\\log_append_lines.exe\" \"" +
+                               m_dir.Path() + L"\" " + std::to_wstring(id) + L" 400 " + gate;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started = {};
+        ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &started));
+        CloseHandle(started.hThread);
+        processes.emplace_back(started.hProcess);
     }
-    WaitForMultipleObjects(kThreads, threads.data(), TRUE, INFINITE);
-    for (HANDLE thread : threads) CloseHandle(thread);
+    for (int id = 0; id < kProcesses; ++id) {
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready.Get(), 60000));
+    }
+    SetEvent(go.Get());
+    for (const auto& process : processes) {
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.Get(), 120000));
+        DWORD code = 1;
+        EXPECT_TRUE(GetExitCodeProcess(process.Get(), &code) && code == 0);
+    }
 
     const auto lines = test::SplitLines(Bytes(L"shared.txt"));
-    ASSERT_EQ(static_cast<size_t>(kThreads * WriterThread::kLines), lines.size());
-    const std::regex shape(R"(thread (\d) line (\d+) ([a-z])\3{39})");
-    std::vector<int> next(kThreads, 0);
+    EXPECT_EQ(1600u, lines.size());
+    const std::regex shape(R"(process (\d) line (\d+) ([a-d])\3{999})");
+    std::vector<int> next(kProcesses, 0);
     for (const std::string& line : lines) {
-        ASSERT_TRUE(std::regex_match(line.substr(0, kStampLength), kStamp)) << line;
         std::smatch match;
-        const std::string text = line.substr(kStampLength);
+        const std::string text = line.size() > kStampLength ? line.substr(kStampLength) : line;
         ASSERT_TRUE(std::regex_match(text, match, shape)) << line;
         const int id = std::stoi(match[1]);
-        EXPECT_EQ('a' + id, match[3].str()[0]);
-        EXPECT_EQ(next[id], std::stoi(match[2]));
+        EXPECT_EQ(next[id], std::stoi(match[2])) << "process " << id;
         next[id] = std::stoi(match[2]) + 1;
     }
+    EXPECT_EQ(std::vector<int>(kProcesses, 400), next);
 }
 
 }  // namespace

@@ -1,0 +1,92 @@
+#include <aclapi.h>  // before sddl.h, which needs windows.h
+#include <gtest/gtest.h>
+#include <sddl.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "support/TestFiles.h"
+#include "system/ProtectedFolder.h"
+
+namespace {
+
+using LocalMemory = std::unique_ptr<void, decltype(&LocalFree)>;
+
+LocalMemory Descriptor(const wchar_t* sddl) {
+    void* made = nullptr;
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &made,
+                                                                     nullptr));
+    return LocalMemory(made, LocalFree);
+}
+
+LocalMemory Sid(const wchar_t* text) {
+    void* made = nullptr;
+    EXPECT_TRUE(ConvertStringSidToSidW(text, &made));
+    return LocalMemory(made, LocalFree);
+}
+
+TEST(ProtectedFolder, AnExistingFolderIsJudgedByItsOwnerReparsePointAndList) {
+    const DWORD folder = FILE_ATTRIBUTE_DIRECTORY;
+    const auto refuse = FolderVerdict::Refuse, write = FolderVerdict::Write,
+               protect = FolderVerdict::ProtectThenWrite;
+    struct Case {
+        const wchar_t* descriptor;
+        DWORD attributes;
+        FolderVerdict expected;
+    } cases[] = {
+        // Trusted owners with a list that keeps others out.
+        {L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)", folder, write},
+        {L"O:BAD:(A;OICI;FA;;;BA)(A;OICIIO;FA;;;CO)(A;OICI;0x1200a9;;;WD)", folder, write},
+        {L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:(A;;FA;;;SY)", folder,
+         write},
+        {L"O:S-1-5-21-7-7-7-500D:(A;OICI;FA;;;S-1-5-21-7-7-7-500)", folder, write},
+        // Untrusted owners, a near miss of TrustedInstaller, no owner at all.
+        {L"O:S-1-5-21-7-7-7-1001D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", folder, refuse},
+        {L"O:BUD:P(A;OICI;FA;;;BA)", folder, refuse},
+        {L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478465D:(A;;FA;;;SY)", folder,
+         refuse},
+        {L"D:P(A;OICI;FA;;;BA)", folder, refuse},
+        // A junction, or a file where the folder should be, whoever owns it.
+        {L"O:BAD:P(A;OICI;FA;;;BA)", folder | FILE_ATTRIBUTE_REPARSE_POINT, refuse},
+        {L"O:BAD:P(A;OICI;FA;;;BA)", FILE_ATTRIBUTE_ARCHIVE, refuse},
+        // Trusted owner, but others may add files or folders, replace or re-own it.
+        {L"O:BAD:(A;OICI;FA;;;BA)(A;CI;0x6;;;BU)", folder, protect},
+        {L"O:BA", folder, protect},  // no list at all: anyone may do anything
+        {L"O:BAD:(A;;SD;;;AU)", folder, protect},
+        {L"O:BAD:(A;;WO;;;WD)", folder, protect},
+        {L"O:SYD:(A;;GA;;;S-1-5-21-7-7-7-1001)", folder, protect},
+    };
+    const LocalMemory own = Sid(L"S-1-5-21-7-7-7-500");  // this process's new files' owner
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.descriptor << " attributes " << c.attributes);
+        EXPECT_EQ(c.expected, JudgeFolder(c.attributes, Descriptor(c.descriptor).get(), own.get()));
+    }
+}
+
+TEST(ProtectedFolder, NewFoldersGetOwnerAdministratorsAndAProtectedListThatStaysAsItIs) {
+    CProtectedDescriptor descriptor;
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(
+        descriptor.Get(), SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+        &text, nullptr));
+    EXPECT_STREQ(L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)", text);
+    LocalFree(text);
+    EXPECT_EQ(FolderVerdict::Write,
+              JudgeFolder(FILE_ATTRIBUTE_DIRECTORY, descriptor.Get(), nullptr));
+}
+
+// Under Wine every file and folder belongs to the user, and so do this process's new files.
+TEST(ProtectedFolder, AFolderOwnedByThisProcessesNewFilesOwnerIsWrittenAnyOtherIsNot) {
+    test::TempDir dir;
+    const CNewFileOwner own;
+    ASSERT_NE(nullptr, own.Get());
+    EXPECT_TRUE(CProtectedFolder(dir.Path(), own.Get()).OpenForAppend(L"a.txt").IsValid());
+
+    const CProtectedFolder refused(dir.Path(), Sid(L"S-1-5-21-7-7-7-1001").get());
+    EXPECT_FALSE(refused.IsOpen());
+    EXPECT_FALSE(refused.OpenForAppend(L"b.txt").IsValid());
+    EXPECT_FALSE(test::Exists(dir / L"b.txt"));
+}
+
+}  // namespace
