@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "e2e/ScenarioKit.h"
 #include "e2e/ToolRun.h"
 #include "support/TestFiles.h"
 
@@ -14,12 +15,12 @@ namespace {
 using e2e::ToolFolder;
 using e2e::ToolProcess;
 
-const DWORD kStartTimeout = 20000;
+using scenario::kStartTimeout;
 const DWORD kRemovalTimeout = 15000;
 
 ToolFolder::Options WithoutUpdateServer() {
     ToolFolder::Options options;
-    options.ini = "[Addresses]\r\nUpdateManifest=http://127.0.0.1:9/versions.txt\r\n";
+    options.ini = scenario::kNoUpdateServer;
     return options;
 }
 
