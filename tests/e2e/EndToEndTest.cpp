@@ -17,6 +17,7 @@
 #include "skin/ScreenCapture.h"
 #include "storage/StorageState.h"
 #include "support/RealInput.h"
+#include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
 #include "win/Gdiplus.h"
 
@@ -85,7 +86,7 @@ bool IsChecked(HWND panel) {
     return SendMessageW(GetDlgItem(panel, IDC_AGREE_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// A running tool with its panel shown.
+// A running tool with its panel shown; the pages it opens reach the recording browser.
 class ToolSession {
 public:
     explicit ToolSession(ToolFolder::Options options = {}) {
@@ -95,6 +96,7 @@ public:
     }
     HWND Panel() { return process->WaitForPanel(kStartTimeout); }
 
+    test::RecordingBrowser browser;
     std::unique_ptr<ToolFolder> folder;
     std::unique_ptr<ToolProcess> process;
 };
@@ -359,10 +361,6 @@ TEST(Library, SystemLibraryPlantedBesideTheToolIsNotLoaded) {
 
 // --- Feedback library -------------------------------------------------------------------
 
-std::string OpenedPages(const ToolFolder& folder) {
-    return test::ReadBytes(folder.OpenedPagesFile());
-}
-
 TEST(Links, FeedbackAndAgreementLinksOpenTheirPagesOnlyWhenHit) {
     ToolFolder::Options options;
     options.ini =
@@ -372,21 +370,18 @@ TEST(Links, FeedbackAndAgreementLinksOpenTheirPagesOnlyWhenHit) {
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
 
+    // A click beside the link opens nothing: the first page to arrive is the link's own.
     const RECT link = e2e::ControlRect(panel, IDC_FEEDBACK_LINK);
-    test::ClickAt({link.left - 30, (link.top + link.bottom) / 2});  // beside it
-    Sleep(500);
-    EXPECT_EQ("", OpenedPages(*tool.folder));
+    test::ClickAt({link.left - 30, (link.top + link.bottom) / 2});
+    ASSERT_TRUE(
+        ClickUntil(panel, IDC_FEEDBACK_LINK, [&]() { return !tool.browser.Pages().empty(); }));
+    const char kFeedbackPage[] = "https://feedback.example/ask?toolId=10119&version=1.0.21.517";
+    EXPECT_EQ(std::vector<std::string>{kFeedbackPage}, tool.browser.Pages());
 
     ASSERT_TRUE(
-        ClickUntil(panel, IDC_FEEDBACK_LINK, [&]() { return !OpenedPages(*tool.folder).empty(); }));
-    const auto opened = test::SplitLines(OpenedPages(*tool.folder));
-    ASSERT_EQ(1u, opened.size());
-    EXPECT_EQ("https://feedback.example/ask?toolId=10119&version=1.0.21.517", opened[0]);
-
-    ASSERT_TRUE(ClickUntil(panel, IDC_AGREEMENT_LINK, [&]() {
-        return OpenedPages(*tool.folder).find("agreement") != std::string::npos;
-    }));
-    EXPECT_NE(std::string::npos, OpenedPages(*tool.folder).find("https://agreement.example/terms"));
+        ClickUntil(panel, IDC_AGREEMENT_LINK, [&]() { return tool.browser.Pages().size() > 1; }));
+    EXPECT_EQ((std::vector<std::string>{kFeedbackPage, "https://agreement.example/terms"}),
+              tool.browser.Pages());
 }
 
 void ServeManifest(const std::string& content) {
@@ -422,9 +417,8 @@ TEST(Update, NewerVersionIsAnnouncedOnceAndEndsTheTool) {
         EXPECT_EQ(L"检测到当前工具有新的版本更新，请下载最新版本使用。",
                   AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
         EXPECT_EQ(0u, tool.process->WaitForExit(10000));
-        const auto opened = test::SplitLines(OpenedPages(*tool.folder));
-        ASSERT_EQ(1u, opened.size());
-        EXPECT_EQ("https://download.example/latest", opened[0]);
+        EXPECT_EQ(std::vector<std::string>{"https://download.example/latest"},
+                  tool.browser.WaitForPages(1));
     }
 }
 
@@ -461,6 +455,9 @@ TEST(Closing, EachAnswerIsRecordedAndTheToolsFolderRemoved) {
         EXPECT_TRUE(ClickUntil(question, c.button,
                                [&]() { return tool.process->WaitForExit(0) != STILL_ACTIVE; }));
         EXPECT_NE(STILL_ACTIVE, tool.process->WaitForExit(10000));
+        EXPECT_EQ(std::vector<std::string>{"https://www.harvane.example/feedback?toolId=10119&"
+                                           "version=1.0.21.517"},
+                  tool.browser.WaitForPages(1));
         const auto answers = test::SplitLines(AnswerFile());
         ASSERT_EQ(answersBefore + 1, answers.size());
         EXPECT_NE(std::string::npos, answers.back().find(c.answer)) << answers.back();
