@@ -208,3 +208,48 @@ TEST(PageOpener, AnAcceptedAddressGoesToTheDesktopsShellOrElseToThisProcesssShel
                   browser.Starters());
     }
 }
+
+// A thread in the given COM state asks the desktop's shell, then tells what state it is
+// left in: a second apartment-threaded initialisation answers S_OK when COM is off again,
+// S_FALSE in the same apartment, RPC_E_CHANGED_MODE in the multithreaded one.
+struct ComStateProbe {
+    bool initialise;
+    DWORD apartment;
+    bool opened = false;
+    HRESULT after = E_FAIL;
+};
+
+DWORD WINAPI AskDesktopShellAndProbe(void* parameter) {
+    auto* probe = static_cast<ComStateProbe*>(parameter);
+    const bool initialised =
+        probe->initialise && SUCCEEDED(CoInitializeEx(nullptr, probe->apartment));
+    probe->opened = OpenThroughDesktopShell(L"https://apartment.example/");
+    probe->after = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(probe->after)) CoUninitialize();
+    if (initialised) CoUninitialize();
+    return 0;
+}
+
+TEST(PageOpener, TheCallingThreadsComStateIsLeftAsItWas) {
+    const struct {
+        const char* name;
+        ComStateProbe probe;
+        HRESULT expected;
+    } cases[] = {
+        {"no COM", {false, 0}, S_OK},
+        {"apartment-threaded", {true, COINIT_APARTMENTTHREADED}, S_FALSE},
+        {"multithreaded", {true, COINIT_MULTITHREADED}, RPC_E_CHANGED_MODE},
+    };
+    test::RecordingBrowser browser;
+    size_t expectedPages = 0;
+    for (auto c : cases) {
+        SCOPED_TRACE(c.name);
+        win::UniqueKernelHandle thread(
+            CreateThread(nullptr, 0, &AskDesktopShellAndProbe, &c.probe, 0, nullptr));
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.Get(), 30000));
+        EXPECT_TRUE(c.probe.opened);
+        EXPECT_EQ(c.expected, c.probe.after);
+        ++expectedPages;
+        EXPECT_EQ(expectedPages, browser.WaitForPages(expectedPages).size());
+    }
+}

@@ -24,16 +24,9 @@ bool ReadDefault(const std::wstring& path, std::wstring& value) {
 }
 
 bool WriteDefault(const std::wstring& path, const std::wstring& value) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG result =
-        ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    return ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), nullptr, REG_SZ, value.c_str(),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+           ERROR_SUCCESS;
 }
 
 }  // namespace
