@@ -55,10 +55,6 @@ int Guarded(Body body) {
     }
 }
 
-int OpenConfiguredPage(const std::wstring& address) {
-    return OpenWebPage(address, CurrentSession(false)->config.openedPagesFile);
-}
-
 bool HasText(const wchar_t* text) { return text != nullptr && text[0] != L'\0'; }
 
 int CheckForUpdate(const wchar_t* toolId, const wchar_t* version, bool openDownloadPage) {
@@ -68,7 +64,7 @@ int CheckForUpdate(const wchar_t* toolId, const wchar_t* version, bool openDownl
     if (!session->manifest->WaitFor(kNetworkWaitMs, answer)) return TOOL_VERSION_UNKNOWN;
     const int result = JudgeUpdate(answer, toolId, version);
     if (result == TOOL_VERSION_NEWER && openDownloadPage) {
-        OpenWebPage(session->config.downloadPage, session->config.openedPagesFile);
+        OpenWebPage(session->config.downloadPage);
     }
     return result;
 }
@@ -91,7 +87,7 @@ int WINAPI InitFreedbackDll(ToolInfo* info) {
 int WINAPI FeedbackQuestion(const wchar_t* toolId, const wchar_t* version) {
     if (toolId == nullptr || version == nullptr) return 0;
     return Guarded([=] {
-        return OpenConfiguredPage(
+        return OpenWebPage(
             WithToolQuery(CurrentSession(false)->config.feedbackPage, toolId, version));
     });
 }
@@ -103,7 +99,7 @@ int WINAPI OpenUrl(BSTR address) {
         // address with a zero inside it is refused rather than cut short.
         const std::wstring text(address, ::SysStringLen(address));
         if (text.find(L'\0') != std::wstring::npos) return 0;
-        return OpenConfiguredPage(text);
+        return OpenWebPage(text);
     });
 }
 
@@ -140,9 +136,9 @@ int WINAPI GetToolIsNewVersionDown(const wchar_t* toolId, const wchar_t* version
 }
 
 int WINAPI OpenToolDownUrl(void) {
-    return Guarded([] { return OpenConfiguredPage(CurrentSession(false)->config.downloadPage); });
+    return Guarded([] { return OpenWebPage(CurrentSession(false)->config.downloadPage); });
 }
 
 int WINAPI OpenUseAgreementUrl(void) {
-    return Guarded([] { return OpenConfiguredPage(CurrentSession(false)->config.agreementPage); });
+    return Guarded([] { return OpenWebPage(CurrentSession(false)->config.agreementPage); });
 }

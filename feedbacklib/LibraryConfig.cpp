@@ -8,7 +8,6 @@ namespace {
 
 const wchar_t kConfigFileName[] = L"HarvaneFeedbackInformation.ini";
 const wchar_t kAddressSection[] = L"Addresses";
-const wchar_t kTestingSection[] = L"Testing";
 
 struct AddressKey {
     const wchar_t* name;
@@ -72,8 +71,6 @@ LibraryConfig ReadLibraryConfig(const std::wstring& iniPath) {
             iniPath.empty() ? std::wstring() : ReadValue(iniPath, kAddressSection, key.name);
         config.*key.field = value.empty() ? key.fallback : value;
     }
-    if (!iniPath.empty())
-        config.openedPagesFile = ReadValue(iniPath, kTestingSection, L"OpenedPages");
     return config;
 }
 

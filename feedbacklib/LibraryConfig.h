@@ -14,8 +14,6 @@ struct LibraryConfig {
     std::wstring moreSolutionsPage;
     std::wstring downloadPage;
     std::wstring updateManifest;
-    // Testing aid: when set, pages are appended to this file instead of being opened.
-    std::wstring openedPagesFile;
 };
 
 // Reads "HarvaneFeedbackInformation.ini" in the folder of the module that holds this code.

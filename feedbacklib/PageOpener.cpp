@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include "TextFile.h"
 #include "WebAddress.h"
 
-int OpenWebPage(const std::wstring& address, const std::wstring& openedPagesFile) {
+int OpenWebPage(const std::wstring& address, DesktopShellOpener desktopShell) {
     if (!IsWebAddress(address)) return 0;
-    if (!openedPagesFile.empty()) return AppendUtf8Line(openedPagesFile, address) ? 1 : 0;
+    if (desktopShell(address)) return 1;
     const HINSTANCE result =
         ::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     // Values above 32 mean success.

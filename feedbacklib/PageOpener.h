@@ -1,8 +1,14 @@
 #pragma once
-// Opens web pages in the default browser.
+// Opens web pages in the user's default browser.
 
 #include <string>
 
-// Hands `address` to the shell when IsWebAddress accepts it. With `openedPagesFile` set
-// (a testing aid) the address is appended to that file instead. 1 when handed on.
-int OpenWebPage(const std::wstring& address, const std::wstring& openedPagesFile);
+#include "DesktopShell.h"
+
+using DesktopShellOpener = bool (*)(const std::wstring& address);
+
+// Opens `address` when IsWebAddress accepts it: through the desktop's shell, so that the
+// browser runs with the user's rights even when this process is elevated; where that
+// shell cannot be asked, through this process's own shell call. 1 when handed on.
+int OpenWebPage(const std::wstring& address,
+                DesktopShellOpener desktopShell = &OpenThroughDesktopShell);

@@ -15,6 +15,7 @@
 #include "resource.h"
 #include "storage/StorageState.h"
 #include "support/RealInput.h"
+#include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -247,10 +248,6 @@ TEST(Library, SystemLibraryPlantedBesideTheToolIsNotLoaded) {
 
 // --- Feedback library -------------------------------------------------------------------
 
-std::string OpenedPages(const ToolFolder& folder) {
-    return test::ReadBytes(folder.OpenedPagesFile());
-}
-
 TEST(Links, FeedbackAndAgreementLinksOpenTheirPagesOnlyWhenHit) {
     ToolFolder::Options options;
     options.ini =
@@ -260,21 +257,18 @@ TEST(Links, FeedbackAndAgreementLinksOpenTheirPagesOnlyWhenHit) {
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
 
+    // A click beside the link opens nothing: the first page to arrive is the link's own.
     const RECT link = e2e::ControlRect(panel, IDC_FEEDBACK_LINK);
-    test::ClickAt({link.left - 30, (link.top + link.bottom) / 2});  // beside it
-    Sleep(500);
-    EXPECT_EQ("", OpenedPages(*tool.folder));
+    test::ClickAt({link.left - 30, (link.top + link.bottom) / 2});
+    ASSERT_TRUE(
+        ClickUntil(panel, IDC_FEEDBACK_LINK, [&]() { return !tool.browser.Pages().empty(); }));
+    const char kFeedbackPage[] = "https://feedback.example/ask?toolId=10119&version=1.0.21.517";
+    EXPECT_EQ(std::vector<std::string>{kFeedbackPage}, tool.browser.Pages());
 
     ASSERT_TRUE(
-        ClickUntil(panel, IDC_FEEDBACK_LINK, [&]() { return !OpenedPages(*tool.folder).empty(); }));
-    const auto opened = test::SplitLines(OpenedPages(*tool.folder));
-    ASSERT_EQ(1u, opened.size());
-    EXPECT_EQ("https://feedback.example/ask?toolId=10119&version=1.0.21.517", opened[0]);
-
-    ASSERT_TRUE(ClickUntil(panel, IDC_AGREEMENT_LINK, [&]() {
-        return OpenedPages(*tool.folder).find("agreement") != std::string::npos;
-    }));
-    EXPECT_NE(std::string::npos, OpenedPages(*tool.folder).find("https://agreement.example/terms"));
+        ClickUntil(panel, IDC_AGREEMENT_LINK, [&]() { return tool.browser.Pages().size() > 1; }));
+    EXPECT_EQ((std::vector<std::string>{kFeedbackPage, "https://agreement.example/terms"}),
+              tool.browser.Pages());
 }
 
 void ServeManifest(const std::string& content) {
@@ -310,9 +304,8 @@ TEST(Update, NewerVersionIsAnnouncedOnceAndEndsTheTool) {
         EXPECT_EQ(L"检测到当前工具有新的版本更新，请下载最新版本使用。",
                   AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
         EXPECT_EQ(0u, tool.process->WaitForExit(10000));
-        const auto opened = test::SplitLines(OpenedPages(*tool.folder));
-        ASSERT_EQ(1u, opened.size());
-        EXPECT_EQ("https://download.example/latest", opened[0]);
+        EXPECT_EQ(std::vector<std::string>{"https://download.example/latest"},
+                  tool.browser.WaitForPages(1));
     }
 }
 
@@ -352,6 +345,9 @@ TEST(Closing, EachAnswerIsRecordedAndTheToolsFolderRemoved) {
         // The removal waits until the program has ended: Windows keeps a running
         // program's file.
         EXPECT_TRUE(test::Exists(tool.folder->Program()));
+        EXPECT_EQ(std::vector<std::string>{"https://www.harvane.example/feedback?toolId=10119&"
+                                           "version=1.0.21.517"},
+                  tool.browser.WaitForPages(1));
         const auto answers = test::SplitLines(AnswerFile());
         ASSERT_EQ(answersBefore + 1, answers.size());
         EXPECT_NE(std::string::npos, answers.back().find(c.answer)) << answers.back();

@@ -8,6 +8,7 @@
 
 #include "e2e/ScenarioKit.h"
 #include "e2e/ToolRun.h"
+#include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -32,6 +33,7 @@ void CloseAndLetItsRemovalEnd(ToolProcess& tool) {
 }
 
 TEST(Closing, FileSavedJustAfterTheToolEndedStaysWithItsFolder) {
+    test::RecordingBrowser browser;  // the closing answer's page lands here
     ToolFolder folder(WithoutUpdateServer());
     ToolProcess tool(folder.Program());
     ASSERT_NE(nullptr, tool.WaitForPanel(kStartTimeout));
@@ -44,6 +46,7 @@ TEST(Closing, FileSavedJustAfterTheToolEndedStaysWithItsFolder) {
 }
 
 TEST(Closing, FolderStaysWhileAnotherInstanceRunsFromItTheLastRemovesIt) {
+    test::RecordingBrowser browser;  // the closing answer's page lands here
     ToolFolder folder(WithoutUpdateServer());
     auto earlier = std::make_unique<ToolProcess>(folder.Program());
     ASSERT_NE(nullptr, earlier->WaitForPanel(kStartTimeout));

@@ -15,6 +15,7 @@
 #include "resource.h"
 #include "skin/ScreenCapture.h"
 #include "storage/StorageState.h"
+#include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
 #include "win/Gdiplus.h"
 
@@ -36,7 +37,7 @@ template <typename Condition>
 inline const char kNoUpdateServer[] =
     "[Addresses]\r\nUpdateManifest=http://127.0.0.1:9/versions.txt\r\n";
 
-// A running tool with its panel shown.
+// A running tool with its panel shown; the pages it opens reach the recording browser.
 class ToolSession {
 public:
     explicit ToolSession(e2e::ToolFolder::Options options = {}) {
@@ -46,6 +47,7 @@ public:
     }
     HWND Panel() { return process->WaitForPanel(kStartTimeout); }
 
+    test::RecordingBrowser browser;
     std::unique_ptr<e2e::ToolFolder> folder;
     std::unique_ptr<e2e::ToolProcess> process;
 };

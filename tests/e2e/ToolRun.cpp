@@ -47,18 +47,12 @@ ToolFolder::ToolFolder(const Options& options) : m_path(SystemDrive() + L"\\" + 
     for (const auto& file : options.extraFiles) {
         Copy(here + L"\\" + file.first, m_path + L"\\" + file.second);
     }
-    std::string ini = options.ini;
-    // The library records the pages it would open instead of starting a browser.
-    const std::wstring pages = OpenedPagesFile();
-    ini += "\r\n[Testing]\r\nOpenedPages=" + std::string(pages.begin(), pages.end()) + "\r\n";
-    if (options.withLibrary) test::WriteBytes(m_path + L"\\HarvaneFeedbackInformation.ini", ini);
-    ::DeleteFileW(OpenedPagesFile().c_str());
+    if (options.withLibrary && !options.ini.empty()) {
+        test::WriteBytes(m_path + L"\\HarvaneFeedbackInformation.ini", options.ini);
+    }
 }
 
-ToolFolder::~ToolFolder() {
-    test::RemoveTree(m_path);
-    ::DeleteFileW(OpenedPagesFile().c_str());
-}
+ToolFolder::~ToolFolder() { test::RemoveTree(m_path); }
 
 ToolProcess::ToolProcess(const std::wstring& program) {
     STARTUPINFOW startup = {};

@@ -30,8 +30,6 @@ public:
 
     const std::wstring& Path() const { return m_path; }
     std::wstring Program() const { return m_path + L"\\TovricOmbrel.exe"; }
-    // The file in which the library records the pages it was asked to open.
-    std::wstring OpenedPagesFile() const { return m_path + L"-pages.txt"; }
 
 private:
     std::wstring m_path;

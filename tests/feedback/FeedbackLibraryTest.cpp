@@ -6,6 +6,7 @@
 #include "feedback/FeedbackLibrary.h"
 #include "feedback/LibraryFolder.h"
 #include "feedback/ToolIdentity.h"
+#include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
 #include "win/UniqueHandle.h"
 
@@ -47,6 +48,7 @@ TEST(FeedbackLibrary, FailsWithoutTheFileWithAMissingEntryPointOrARelativeFolder
 }
 
 TEST(FeedbackLibrary, FreesTheModuleAndLoadsAgain) {
+    test::RecordingBrowser browser;
     test::LibraryFolder folder;
     folder.WriteConfig("");
     {
@@ -59,11 +61,11 @@ TEST(FeedbackLibrary, FreesTheModuleAndLoadsAgain) {
     CFeedbackLibrary library;
     ASSERT_EQ(1, library.Load(folder.Path()));
     EXPECT_EQ(1, library.OpenUseAgreementUrl());
+    EXPECT_EQ(1u, browser.WaitForPages(1).size());
     library.Free();
     EXPECT_FALSE(library.IsLoaded());
     EXPECT_FALSE(ModuleLoaded(folder.LibraryPath()));
     EXPECT_EQ(0, library.OpenUseAgreementUrl());
-    EXPECT_EQ(1u, folder.OpenedPages().size());
 }
 
 TEST(FeedbackLibrary, EveryCallOnAnUnloadedBindingReturnsZero) {

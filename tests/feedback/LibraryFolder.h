@@ -1,13 +1,14 @@
 #pragma once
 // A temporary folder holding a copy of the feedback library (taken from beside the test
-// program) and, once written, its configuration file. Pages the library opens are
-// recorded in a file of the folder instead of reaching a browser.
+// program) and, once written, its configuration file.
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "feedback/FeedbackLibrary.h"
+#include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
 
 namespace test {
@@ -21,11 +22,8 @@ public:
     std::wstring operator/(const std::wstring& name) const { return m_dir / name; }
 
     // Writes the configuration file: `addressLines` ("Key=value" lines, CR LF ended) in
-    // the address section, and the testing key that records opened pages.
-    void WriteConfig(const std::string& addressLines) const;
-
-    // The addresses the library handed on, in order.
-    std::vector<std::string> OpenedPages() const;
+    // the address section, then `extraLines` as they are.
+    void WriteConfig(const std::string& addressLines, const std::string& extraLines = "") const;
 
     // An entry point of the loaded copy that the tool's binding does not offer.
     template <typename Function>
@@ -39,5 +37,10 @@ private:
 };
 
 std::string Utf8(const std::wstring& text);
+
+// Once `expected` pages have reached `browser`, every page it received before a last one
+// that `library` opens: a page opened by mistake shows here.
+std::vector<std::string> AllPagesOpened(CFeedbackLibrary& library, const RecordingBrowser& browser,
+                                        size_t expected = 0);
 
 }  // namespace test

@@ -11,6 +11,7 @@
 #include "skin/SkinTestKit.h"
 #include "support/GdiObjects.h"
 #include "support/ReceiverWindow.h"
+#include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -40,13 +41,16 @@ public:
 };
 
 // The feedback library as the control panel holds it: loaded from a folder of its own,
-// its record filled; the pages it opens are recorded instead of shown.
+// its record filled; the pages it opens reach the recording browser.
 struct PanelFeedback {
     PanelFeedback() {
         folder.WriteConfig(std::string("Feedback=") + kFeedbackPage +
                            "\r\nMoreSolutions=" + kSolutionsPage + "\r\n");
-        ready = binding.Load(folder.Path()) == 1 && binding.InitFreedbackDll(&record) == 1;
+        ready = browser.Registered() && binding.Load(folder.Path()) == 1 &&
+                binding.InitFreedbackDll(&record) == 1;
     }
+
+    test::RecordingBrowser browser;
     test::LibraryFolder folder;
     CFeedbackLibrary binding;
     ToolInfo record = {};
@@ -238,7 +242,7 @@ TEST_F(FeedbackDialogTest, EachAnswerIsRecordedWithTheTimeAndAsksForFeedbackAndE
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
         RecordedAnswers answers;
-        const std::vector<std::string> pagesBefore = m_library.folder.OpenedPages();
+        const std::vector<std::string> pagesBefore = m_library.browser.Pages();
         CProblemSolvingFeedbackDlg dialog;
         Wire(dialog);
         const __time64_t before = _time64(nullptr);
@@ -255,7 +259,7 @@ TEST_F(FeedbackDialogTest, EachAnswerIsRecordedWithTheTimeAndAsksForFeedbackAndE
         EXPECT_LE(stamp, after);
         std::vector<std::string> pages = pagesBefore;
         pages.push_back(kAskedPage);
-        EXPECT_EQ(pages, m_library.folder.OpenedPages());
+        EXPECT_EQ(pages, m_library.browser.WaitForPages(pages.size()));
         EXPECT_FALSE(dialog.IsWindow());
     }
 }
@@ -304,7 +308,7 @@ TEST_F(FeedbackDialogTest, MoreSolutionsOpensTheRecordsPageEveryTimeAndTheQuesti
     });
     EXPECT_EQ(kLeftOpen, result);
     EXPECT_EQ((std::vector<std::string>{kSolutionsPage, kSolutionsPage}),
-              m_library.folder.OpenedPages());
+              test::AllPagesOpened(m_library.binding, m_library.browser, 2));
     EXPECT_TRUE(m_answers.Lines().empty());
 }
 
@@ -330,7 +334,7 @@ TEST_F(FeedbackDialogTest, WithoutBindingOrRecordTheButtonsStillCloseAndMoreSolu
         EXPECT_EQ(c.result, Show(dialog, [&](ShownQuestion& q) { EXPECT_TRUE(q.Click(c.id)); }));
     }
     EXPECT_TRUE(m_answers.Lines().empty());
-    EXPECT_TRUE(m_library.folder.OpenedPages().empty());
+    EXPECT_TRUE(test::AllPagesOpened(m_library.binding, m_library.browser).empty());
 }
 
 TEST_F(FeedbackDialogTest, AnAddressThatFillsItsWholeFieldIsReadNoFurther) {
@@ -341,11 +345,18 @@ TEST_F(FeedbackDialogTest, AnAddressThatFillsItsWholeFieldIsReadNoFurther) {
     ASSERT_EQ(static_cast<size_t>(TOOL_INFO_CHARS), page.size());
     page.copy(record.moreSolutionsPage, TOOL_INFO_CHARS);
     wcscpy(record.downloadPage, L"-and-beyond");
+    // Wine's shell cannot open an address this long: a library that records it instead.
+    const std::wstring recorder = test::ProgramDirectory() + L"\\recording-library";
+    CFeedbackLibrary binding;
+    ASSERT_EQ(1, binding.Load(recorder));
+    DeleteFileW((recorder + L"\\opened.txt").c_str());
     CProblemSolvingFeedbackDlg dialog;
-    dialog.SetFeedbackBinding(&m_library.binding);
+    dialog.SetFeedbackBinding(&binding);
     dialog.SetToolInfoRecord(&record);
     Show(dialog, [](ShownQuestion& q) { EXPECT_TRUE(q.Click(IDC_MORE_SOLUTIONS_BUTTON)); });
-    EXPECT_EQ(std::vector<std::string>{test::Utf8(page)}, m_library.folder.OpenedPages());
+    const std::string opened = test::ReadBytes(recorder + L"\\opened.txt");
+    EXPECT_EQ(page + L"\n", std::wstring(reinterpret_cast<const wchar_t*>(opened.data()),
+                                         opened.size() / sizeof(wchar_t)));
 }
 
 TEST_F(FeedbackDialogTest, OneShowingRecordsOneAnswerEvenIfASecondClickArrivesBeforeItEnds) {
@@ -361,7 +372,8 @@ TEST_F(FeedbackDialogTest, OneShowingRecordsOneAnswerEvenIfASecondClickArrivesBe
                   }
               }));
     EXPECT_EQ(1u, m_answers.Lines().size());
-    EXPECT_EQ(std::vector<std::string>{kAskedPage}, m_library.folder.OpenedPages());
+    EXPECT_EQ(std::vector<std::string>{kAskedPage},
+              test::AllPagesOpened(m_library.binding, m_library.browser, 1));
 }
 
 TEST_F(FeedbackDialogTest, WithoutItsFramePictureTheQuestionEndsAtOnceUnanswered) {
@@ -377,7 +389,7 @@ TEST_F(FeedbackDialogTest, WithoutItsFramePictureTheQuestionEndsAtOnceUnanswered
     ::KillTimer(watchdog.Handle(), 1);
     EXPECT_EQ(nullptr, dialog.Inner());
     EXPECT_TRUE(m_answers.Lines().empty());
-    EXPECT_TRUE(m_library.folder.OpenedPages().empty());
+    EXPECT_TRUE(test::AllPagesOpened(m_library.binding, m_library.browser).empty());
 }
 
 TEST_F(FeedbackDialogTest, RepeatedShowingsLeaveNoGdiObjectBehind) {
