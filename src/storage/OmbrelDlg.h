@@ -29,6 +29,11 @@ public:
     ~COmbrelDlg() override;
 
     CFeedbackLibrary* FeedbackBinding() { return &m_feedback; }
+
+    // True while a switch is asked for, runs or shows its result: the close request is then
+    // kept, and the panel closes its owner again once the result prompt has been closed.
+    // False when nothing runs and the window may close now.
+    bool PostponeClose();
     ToolInfo* ToolInfoRecord() { return &m_toolInfo; }
 
     // What the two big buttons show, from the check box and the "Start" value.
@@ -53,6 +58,7 @@ private:
     void FailStartup(const wchar_t* logText, const wchar_t* promptText);
     void ApplyButtons(AgreementState state);
     void RunSwitch(const SwitchFlow& flow, CImageButton& button);
+    void EndSwitchFlow();
     void StartAgreementThread();
     static DWORD WINAPI AgreementThreadProc(LPVOID param);
     void CheckForUpdate();
@@ -75,6 +81,8 @@ private:
     CMouseHook m_mouseHook;
     CStorageSwitch m_switch;
     std::unique_ptr<CExecutePromptDlg> m_pExecutePromptDlg;
+    bool m_switchFlowOpen = false;  // from the click to the result prompt's end
+    bool m_closePostponed = false;
     CFeedbackLibrary m_feedback;
     ToolInfo m_toolInfo = {};
     WPARAM m_agreementClicks = 0;  // the newest click; older threads' answers are stale
