@@ -29,12 +29,12 @@ public:
     ~COmbrelDlg() override;
 
     CFeedbackLibrary* FeedbackBinding() { return &m_feedback; }
+    ToolInfo* ToolInfoRecord() { return &m_toolInfo; }
 
     // True while a switch is asked for, runs or shows its result: the close request is then
     // kept, and the panel closes its owner again once the result prompt has been closed.
     // False when nothing runs and the window may close now.
     bool PostponeClose();
-    ToolInfo* ToolInfoRecord() { return &m_toolInfo; }
 
     // What the two big buttons show, from the check box and the "Start" value.
     enum AgreementState : LPARAM { kKeepButtons, kBothDisabled, kOfferDisable, kOfferEnable };

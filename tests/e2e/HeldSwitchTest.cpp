@@ -50,19 +50,14 @@ bool InstallHeldReg() {
 }
 
 void SetStart(DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStorKey, 0, nullptr, 0,
-                              KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr));
-    RegSetValueExW(key, kUsbStorStartValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
-                   sizeof(value));
-    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kUsbStorKey, kUsbStorStartValue,
+                                             REG_DWORD, &value, sizeof(value)));
 }
 
+// The "Start" value, 0 when it cannot be read.
 DWORD Start() {
     DWORD value = 0;
-    ReadUsbStorStart(&value);
-    return value;
+    return ReadUsbStorStart(&value) == 1 ? value : 0;
 }
 
 // The closing question's window, or null.
@@ -126,6 +121,7 @@ protected:
         if (prompt == nullptr) return L"(no result prompt)";
         e2e::WaitUntilStill(prompt, IDC_PROMPT_OK_BUTTON);
         EXPECT_EQ(nullptr, ClosingQuestion(*m_process)) << "asked before the result was shown";
+        SavePicture(L"result");
         return AnswerPrompt(prompt);
     }
 
@@ -152,12 +148,9 @@ TEST_F(HeldSwitch, ProgressWindowOutlastsEveryCloseUntilTheResultArrives) {
         const char* name;
         std::function<void()> act;
     } attempts[] = {
-        {"SC_CLOSE to the frame", [&]() { SendMessageW(outer, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"SC_CLOSE to the inner", [&]() { SendMessageW(inner, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"WM_CLOSE to the frame", [&]() { SendMessageW(outer, WM_CLOSE, 0, 0); }},
-        {"WM_CLOSE to the inner", [&]() { SendMessageW(inner, WM_CLOSE, 0, 0); }},
-        {"IDCANCEL to the frame", [&]() { SendMessageW(outer, WM_COMMAND, IDCANCEL, 0); }},
-        {"IDOK to the frame", [&]() { SendMessageW(outer, WM_COMMAND, IDOK, 0); }},
+        // The dialog's own test sends these to both of its windows, and its commands.
+        {"SC_CLOSE", [&]() { SendMessageW(outer, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"WM_CLOSE", [&]() { SendMessageW(outer, WM_CLOSE, 0, 0); }},
         {"Esc", [&]() { focusAndPress([]() { test::PressKey(VK_ESCAPE); }); }},
         {"Enter", [&]() { focusAndPress([]() { test::PressKey(VK_RETURN); }); }},
         {"Alt+F4", [&]() { focusAndPress([]() { test::PressKey(VK_F4, VK_MENU); }); }},
@@ -175,7 +168,6 @@ TEST_F(HeldSwitch, ProgressWindowOutlastsEveryCloseUntilTheResultArrives) {
     EXPECT_FALSE(IsWindow(outer));
     EXPECT_EQ(kStartDisabled, Start());
     EXPECT_TRUE(IsWindowEnabled(m_panel));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_panel, IDC_DISABLE_BUTTON)));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(m_panel, IDC_ENABLE_BUTTON)));
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(nullptr, ClosingQuestion(*m_process));
