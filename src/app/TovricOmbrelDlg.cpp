@@ -79,6 +79,8 @@ bool CTovricOmbrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
             result = reinterpret_cast<LRESULT>(m_hIcon);
             return true;
         case WM_CLOSE:
+            // Closing during a switch waits for its result; the panel closes again then.
+            if (Panel() != nullptr && Panel()->PostponeClose()) return true;
             AskClosingQuestion();
             break;  // then the usual close: the modal run ends as cancelled
         default:

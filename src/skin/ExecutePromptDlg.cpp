@@ -82,5 +82,5 @@ bool CExecutePromptDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
 void CExecutePromptDlg::OnCloseProgress() {
     // Ends also when the frame had no picture and no inner dialog was made.
     if (Inner() != nullptr) static_cast<CExecutePromptChildDlg*>(Inner())->StopAnimation();
-    OnOK();
+    CLayeredOuterDlg::OnOK();
 }

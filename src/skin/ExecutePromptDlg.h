@@ -1,7 +1,7 @@
 #pragma once
 // The waiting window shown while a switch runs: a white text with a run of animated dots
-// on a small skinned pair. No buttons, no dragging, no keys: it ends only when its owner
-// sends WM_CLOSE_PROGRESS, and DoModal then answers IDOK.
+// on a small skinned pair. No buttons, no dragging, no keys, no closing from the system:
+// it ends only when its owner sends WM_CLOSE_PROGRESS, and DoModal then answers IDOK.
 
 #include <windows.h>
 
@@ -43,6 +43,10 @@ protected:
 
     std::unique_ptr<CLayeredInnerDlg> CreateInner() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // Esc, Enter, Alt+F4 and WM_CLOSE end nothing: while the worker runs, its owner must
+    // stay disabled, or a second switch could start and the tool could close under it.
+    void OnOK() override {}
+    void OnCancel() override {}
 
 private:
     void OnCloseProgress();

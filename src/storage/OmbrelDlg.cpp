@@ -299,13 +299,14 @@ bool COmbrelDlg::OnCommand(UINT id, UINT code, HWND /*control*/) {
 void COmbrelDlg::RunSwitch(const SwitchFlow& flow, CImageButton& button) {
     // A click made with the keyboard while the cursor is elsewhere starts nothing.
     if (!button.IsCursorInside()) return;
+    m_switchFlowOpen = true;
     if (flow.confirmation != nullptr &&
         ShowPrompt(flow.confirmation, kPromptQuestion, m_fScale, this) != IDOK) {
-        return;
+        return EndSwitchFlow();
     }
     if (!(m_switch.*flow.start)()) {
         ShowNotice(flow.startFailure);
-        return;
+        return EndSwitchFlow();
     }
     // The progress window exists before this thread next retrieves messages, so the
     // worker's close request always finds it, however fast the command ends.
@@ -313,6 +314,21 @@ void COmbrelDlg::RunSwitch(const SwitchFlow& flow, CImageButton& button) {
     m_pExecutePromptDlg->SetPromptText(flow.progressText);
     m_pExecutePromptDlg->SetScale(m_fScale);
     m_pExecutePromptDlg->DoModal();
+    // The flow goes on until the worker's result report has been shown (OnSwitchResult).
+}
+
+bool COmbrelDlg::PostponeClose() {
+    if (!m_switchFlowOpen) return false;
+    m_closePostponed = true;
+    return true;
+}
+
+void COmbrelDlg::EndSwitchFlow() {
+    m_switchFlowOpen = false;
+    if (!m_closePostponed) return;
+    m_closePostponed = false;
+    // Posted, so that the worker's report returns before the closing question is asked.
+    ::PostMessageW(Owner(), WM_CLOSE, 0, 0);
 }
 
 LRESULT COmbrelDlg::OnCloseProgress() {
@@ -339,8 +355,9 @@ LRESULT COmbrelDlg::OnSwitchResult(WPARAM code) {
             ShowNotice(L"U盘启用失败");
             break;
         default:
-            break;
+            return 1;  // not a report of the switch
     }
+    EndSwitchFlow();
     return 1;
 }
 
@@ -405,7 +422,9 @@ void COmbrelDlg::OnUpdateAnswer(int answer) {
 
 // A switch, a prompt, the closing question and the About box each disable the panel or
 // the main window while they are open.
-bool COmbrelDlg::IsIdle() const { return IsWindowEnabled() && ::IsWindowEnabled(Owner()); }
+bool COmbrelDlg::IsIdle() const {
+    return !m_switchFlowOpen && IsWindowEnabled() && ::IsWindowEnabled(Owner());
+}
 
 void COmbrelDlg::ShowUpdateNoticeWhenIdle() {
     if (!m_updateWaiting) return;

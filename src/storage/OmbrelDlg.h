@@ -34,6 +34,11 @@ public:
     CFeedbackLibrary* FeedbackBinding() { return &m_feedback; }
     ToolInfo* ToolInfoRecord() { return &m_toolInfo; }
 
+    // True while a switch is asked for, runs or shows its result: the close request is then
+    // kept, and the panel closes its owner again once the result prompt has been closed.
+    // False when nothing runs and the window may close now.
+    bool PostponeClose();
+
     // What the two big buttons show, from the check box and the "Start" value. With the
     // box ticked and nothing read, they show what they offered last.
     enum AgreementState : LPARAM { kKeepButtons, kBothDisabled, kOfferDisable, kOfferEnable };
@@ -61,6 +66,7 @@ private:
     static void FailStartup(const wchar_t* logText, const wchar_t* promptText, float scale);
     void ApplyButtons(AgreementState state);
     void RunSwitch(const SwitchFlow& flow, CImageButton& button);
+    void EndSwitchFlow();
     void StartAgreementThread();
     static DWORD WINAPI AgreementThreadProc(LPVOID param);
     void OnUpdateAnswer(int answer);
@@ -85,6 +91,8 @@ private:
     CMouseHook m_mouseHook;
     CStorageSwitch m_switch;
     std::unique_ptr<CExecutePromptDlg> m_pExecutePromptDlg;
+    bool m_switchFlowOpen = false;  // from the click to the result prompt's end
+    bool m_closePostponed = false;
     CFeedbackLibrary m_feedback;
     CUpdateQuery m_updateQuery;  // after the library: it ends before the library is freed
     ToolInfo m_toolInfo = {};

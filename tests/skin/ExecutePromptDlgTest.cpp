@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "skin/ExecutePromptDlg.h"
 #include "skin/PairTestKit.h"
 #include "skin/ScreenCapture.h"
 #include "skin/SkinTestKit.h"
 #include "support/GdiObjects.h"
+#include "support/RealInput.h"
 #include "support/ReceiverWindow.h"
 
 namespace {
@@ -16,7 +19,8 @@ const wchar_t kDefaultText[] = L"正在修复，请稍等";
 
 class ProgressWithoutFrame : public CExecutePromptDlg {
 public:
-    ProgressWithoutFrame() : CExecutePromptDlg(test::WithoutFramePicture(kProgressPair)) {}
+    explicit ProgressWithoutFrame(CWnd* owner)
+        : CExecutePromptDlg(test::WithoutFramePicture(kProgressPair), owner) {}
 };
 
 class ExecutePromptDlgTest : public ::testing::Test {
@@ -102,14 +106,36 @@ TEST_F(ExecutePromptDlgTest, DotsAdvanceWhileItIsShown) {
     progress.DestroyWindow();
 }
 
-TEST_F(ExecutePromptDlgTest, CloseRequestFromTheWorkerEndsTheRunWithOk) {
-    CExecutePromptDlg withFrame;
-    ProgressWithoutFrame withoutFrame;
+TEST_F(ExecutePromptDlgTest, OnlyTheWorkersCloseRequestEndsTheRun) {
+    CExecutePromptDlg withFrame(&m_owner);
+    ProgressWithoutFrame withoutFrame(&m_owner);
     struct Case {
         const char* name;
         CExecutePromptDlg& progress;
         bool hasInner;
     } cases[] = {{"whole pair", withFrame, true}, {"frame picture missing", withoutFrame, false}};
+    struct Attempt {
+        const char* name;
+        std::function<void(const test::ShownPair&)> act;
+    } attempts[] = {
+        {"SC_CLOSE",
+         [](const test::ShownPair& pair) {
+             for (HWND hWnd : {pair.outer, pair.inner}) {
+                 ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+             }
+         }},
+        {"WM_CLOSE",
+         [](const test::ShownPair& pair) {
+             for (HWND hWnd : {pair.outer, pair.inner}) ::SendMessageW(hWnd, WM_CLOSE, 0, 0);
+         }},
+        {"IDCANCEL and IDOK",
+         [](const test::ShownPair& pair) {
+             for (WPARAM id : {IDCANCEL, IDOK}) ::SendMessageW(pair.outer, WM_COMMAND, id, 0);
+         }},
+        {"Esc", [](const test::ShownPair&) { test::PressKey(VK_ESCAPE); }},
+        {"Enter", [](const test::ShownPair&) { test::PressKey(VK_RETURN); }},
+        {"Alt+F4", [](const test::ShownPair&) { test::PressKey(VK_F4, VK_MENU); }},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         // The control panel forwards the worker's request on the user-interface thread.
@@ -118,16 +144,31 @@ TEST_F(ExecutePromptDlgTest, CloseRequestFromTheWorkerEndsTheRunWithOk) {
             c.progress.SendMessage(WM_CLOSE_PROGRESS);
         };
         c.progress.SetPromptText(L"正在禁用，请稍等");
+        std::vector<std::string> endedBy;
         bool innerShown = false;
         test::ModalUser worker([&](const test::ShownPair& pair) {
             innerShown = pair.inner != nullptr;
-            ::SendMessageW(panel.Handle(), WM_CLOSE_PROGRESS, 0, 0);
+            for (const Attempt& attempt : attempts) {
+                attempt.act(pair);
+                const bool ended = test::PumpUntil(
+                    [&] {
+                        return !::IsWindowVisible(pair.outer) ||
+                               ::IsWindowEnabled(m_owner.GetSafeHwnd());
+                    },
+                    300);
+                if (ended) endedBy.push_back(attempt.name);
+            }
+            // Bounded: a run that ended early no longer serves the panel's messages.
+            ::SendMessageTimeoutW(panel.Handle(), WM_CLOSE_PROGRESS, 0, 0, SMTO_NORMAL, 5000,
+                                  nullptr);
         });
         EXPECT_EQ(IDOK, c.progress.DoModal());
         EXPECT_TRUE(worker.FoundPair());
         EXPECT_FALSE(worker.GaveUp()) << "the close request did not end it";
+        EXPECT_EQ(std::vector<std::string>(), endedBy);
         EXPECT_EQ(c.hasInner, innerShown);
         EXPECT_EQ(nullptr, c.progress.Inner());
+        EXPECT_TRUE(m_owner.IsWindowEnabled());
         // A late request to the ended dialog is lost harmlessly.
         EXPECT_EQ(0, c.progress.SendMessage(WM_CLOSE_PROGRESS));
     }

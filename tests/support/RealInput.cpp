@@ -56,14 +56,19 @@ void DragMouse(POINT from, POINT to, int steps) {
     ReleaseMouse(to);
 }
 
-void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs) {
+void PressKey(WORD key, WORD modifier) {
+    // Down in order, up in reverse; a missing modifier is left out.
+    const WORD order[4] = {modifier, key, key, modifier};
+    INPUT inputs[4] = {};
+    UINT count = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (order[i] == 0) continue;
+        INPUT& input = inputs[count++];
         input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
+        input.ki.wVk = order[i];
+        input.ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
     }
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
+    ::SendInput(count, inputs, sizeof(INPUT));
     ::Sleep(kInputPauseMs);
 }
 

@@ -17,6 +17,7 @@ void ReleaseMouse(POINT screen);  // left button up
 void ClickAt(POINT screen);       // move, press and release
 // A left-button drag in `steps` moves.
 void DragMouse(POINT from, POINT to, int steps);
-void PressKey(WORD key);  // down and up
+// Down and up, held with `modifier` (VK_MENU for Alt+F4) when one is given.
+void PressKey(WORD key, WORD modifier = 0);
 
 }  // namespace test
