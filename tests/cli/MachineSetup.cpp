@@ -1,7 +1,5 @@
 #include "cli/MachineSetup.h"
 
-#include <gtest/gtest.h>
-
 namespace cli_test {
 
 const wchar_t kUsbStor[] = L"SYSTEM\\CurrentControlSet\\Services\\USBSTOR";
@@ -14,24 +12,22 @@ const wchar_t kSaved[] = L"SOFTWARE\\Ombrel\\Saved";
 
 namespace {
 
-const REGSAM k64 = KEY_WOW64_64KEY;
+HKEY Open(const std::wstring& key, REGSAM access) {
+    HKEY opened = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, access | KEY_WOW64_64KEY, &opened);
+    return opened;
+}
 
 void Put(const std::wstring& key, const wchar_t* name, const Stored& value) {
-    if (!value.exists) return;
     HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS | k64, nullptr, &opened, nullptr));
+    if (!value.exists ||
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &opened, nullptr)) {
+        return;
+    }
     RegSetValueExW(opened, name, 0, value.type, value.data.data(),
                    static_cast<DWORD>(value.data.size()));
     RegCloseKey(opened);
-}
-
-void DeleteTree(const std::wstring& key) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS | k64, &opened)) return;
-    RegDeleteTreeW(opened, nullptr);
-    RegCloseKey(opened);
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), k64, 0);
 }
 
 std::string Describe(const Stored& value) {
@@ -43,51 +39,42 @@ std::string Describe(const Stored& value) {
 
 }  // namespace
 
-Stored Missing() { return Stored(); }
-
 Stored Dword(DWORD number) {
     const BYTE* bytes = reinterpret_cast<const BYTE*>(&number);
     return {true, REG_DWORD, std::vector<BYTE>(bytes, bytes + 4)};
 }
 
-Stored Text(const wchar_t* text) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(text);
-    return {true, REG_SZ, std::vector<BYTE>(bytes, bytes + (wcslen(text) + 1) * 2)};
-}
-
 Stored Get(const std::wstring& key, const wchar_t* name) {
     Stored value;
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | k64, &opened)) {
-        return value;
-    }
+    HKEY opened = Open(key, KEY_QUERY_VALUE);
     DWORD size = 0;
-    if (RegQueryValueExW(opened, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+    if (opened && !RegQueryValueExW(opened, name, nullptr, &value.type, nullptr, &size)) {
         value.exists = true;
         value.data.resize(size);
         RegQueryValueExW(opened, name, nullptr, &value.type, value.data.data(), &size);
     }
-    RegCloseKey(opened);
+    if (opened) RegCloseKey(opened);
     return value;
 }
 
 bool KeyExists(const std::wstring& key) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | k64, &opened)) {
-        return false;
-    }
-    RegCloseKey(opened);
-    return true;
+    HKEY opened = Open(key, KEY_QUERY_VALUE);
+    if (opened) RegCloseKey(opened);
+    return opened != nullptr;
 }
 
 void Arrange(const Machine& machine) {
-    for (const wchar_t* key : {kUsbStor, kUas, kPolicy, L"SOFTWARE\\Ombrel"}) DeleteTree(key);
+    for (const wchar_t* key : {kUsbStor, kUas, kPolicy, L"SOFTWARE\\Ombrel"}) {
+        if (HKEY opened = Open(key, KEY_ALL_ACCESS)) {
+            RegDeleteTreeW(opened, nullptr);
+            RegCloseKey(opened);
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, 0);
+        }
+    }
     Put(kUsbStor, L"Type", Dword(1));  // the key exists even where Start is missing
     Put(kUsbStor, L"Start", machine.usbStart);
-    if (machine.uas) {
-        Put(kUas, L"Type", Dword(1));
-        Put(kUas, L"Start", machine.uasStart);
-    }
+    if (machine.uas) Put(kUas, L"Type", Dword(1));
+    if (machine.uas) Put(kUas, L"Start", machine.uasStart);
     Put(kPolicy, L"Deny_All", machine.denyAll);
     Put(kRemovableDisk, L"Deny_Write", machine.diskWrite);
 }
@@ -97,11 +84,10 @@ std::string Snapshot() {
     for (const wchar_t* key : {kUas, kPolicy, L"SOFTWARE\\Ombrel"}) {
         text += KeyExists(key) ? "key " : "no-key ";
     }
-    text += "usbstor=" + Describe(Get(kUsbStor, L"Start"));
-    text += " uas=" + Describe(Get(kUas, L"Start"));
-    text += " deny_all=" + Describe(Get(kPolicy, L"Deny_All"));
-    text += " disk_write=" + Describe(Get(kRemovableDisk, L"Deny_Write"));
-    return text;
+    return text + "usbstor=" + Describe(Get(kUsbStor, L"Start")) +
+           " uas=" + Describe(Get(kUas, L"Start")) +
+           " deny_all=" + Describe(Get(kPolicy, L"Deny_All")) +
+           " disk_write=" + Describe(Get(kRemovableDisk, L"Deny_Write"));
 }
 
 }  // namespace cli_test
