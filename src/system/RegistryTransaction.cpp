@@ -3,11 +3,20 @@
 void RegistryTransaction::Set(const std::wstring& key, const std::wstring& name,
                               const RegistryValue& after, bool bookkeeping) {
     Step step{{key, name, RegistryValue(), after}, bookkeeping};
-    m_registry.Read(key, name, &step.change.before);
+    const LONG status = m_registry.Read(key, name, &step.change.before);
+    // A value that cannot be read could not be put back: the whole change is refused.
+    if (status != ERROR_SUCCESS && m_unreadable == ERROR_SUCCESS) {
+        m_unreadable = status;
+        m_unreadableKey = key;
+    }
     if (step.change.before != after) m_steps.push_back(step);
 }
 
 LONG RegistryTransaction::CheckAccess(std::wstring* key) const {
+    if (m_unreadable != ERROR_SUCCESS) {
+        *key = m_unreadableKey;
+        return m_unreadable;
+    }
     for (const Step& step : m_steps) {
         const LONG status = m_registry.CheckWritable(step.change.key);
         if (status != ERROR_SUCCESS) {

@@ -26,7 +26,8 @@ public:
     // After a successful apply, the key is deleted if it is left empty.
     void RemoveIfEmpty(const std::wstring& key) { m_removeIfEmpty.push_back(key); }
 
-    // ERROR_SUCCESS, or the first key that may not be written (in *key) and why.
+    // ERROR_SUCCESS, or the first key whose value could not be read or that may not be
+    // written (in *key), and why.
     LONG CheckAccess(std::wstring* key) const;
 
     enum class Result { Applied, RolledBack, RollbackFailed };
@@ -47,4 +48,6 @@ private:
     RegistryAccess& m_registry;
     std::vector<Step> m_steps;
     std::vector<std::wstring> m_removeIfEmpty;
+    LONG m_unreadable = ERROR_SUCCESS;  // the first value that could not be read
+    std::wstring m_unreadableKey;
 };
