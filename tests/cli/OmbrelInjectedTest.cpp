@@ -73,45 +73,39 @@ TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
     }
 }
 
-TEST(OmbrelInjected, DisableIsRefusedOnlyWhenWindowsRunsFromAUsbDisk) {
-    MachineRegistry registry;
-    for (const VolumeInfo& system : {VolumeInfo{L'C', DRIVE_FIXED, true, BusTypeUsb},
-                                     VolumeInfo{L'C', DRIVE_FIXED, false, BusTypeUnknown},
-                                     VolumeInfo{L'C', DRIVE_FIXED, true, BusTypeSata}}) {
-        for (const wchar_t* scope : {L"usb", L"all"}) {
-            Arrange(Machine());
-            InjectedVolumes machine;
-            machine.system = system;
-            const int exitCode = Ombrel({L"disable", L"--scope", scope}, registry, machine);
-            const bool refused = system.busKnown && system.bus == BusTypeUsb;
-            EXPECT_EQ(refused ? 1603 : 0, exitCode) << system.bus << " " << system.busKnown;
-            EXPECT_EQ(refused ? Dword(3) : Dword(4), Get(kUsbStor, L"Start"));
-        }
-    }
-}
-
-TEST(OmbrelInjected, AMountedUsbVolumeMeansReplugAndTheRestartCode) {
-    MachineRegistry registry;
-    const std::pair<VolumeInfo, bool> cases[] = {
-        {VolumeInfo{L'E', DRIVE_REMOVABLE, true, BusTypeScsi}, true},  // what Wine answers
-        {VolumeInfo{L'F', DRIVE_REMOVABLE, false, BusTypeUnknown}, true},
-        {VolumeInfo{L'G', DRIVE_FIXED, true, BusTypeUsb}, true},      // a USB hard disk
-        {VolumeInfo{L'I', DRIVE_REMOVABLE, true, BusTypeSd}, false},  // built-in card readers
-        {VolumeInfo{L'J', DRIVE_REMOVABLE, true, BusTypeMmc}, false},
-        {VolumeInfo{L'D', DRIVE_FIXED, true, BusTypeScsi}, false},
+TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
+    const VolumeInfo sata{L'C', DRIVE_FIXED, true, BusTypeSata};
+    struct Case {
+        VolumeInfo system, volume;
+        int exitCode;  // of disable --pending-exit 3010
+    } cases[] = {
+        {sata, {L'E', DRIVE_REMOVABLE, true, BusTypeScsi}, 3010},  // what Wine answers
+        {sata, {L'F', DRIVE_REMOVABLE, false, BusTypeUnknown}, 3010},
+        {sata, {L'G', DRIVE_FIXED, true, BusTypeUsb}, 3010},  // a USB hard disk
+        {sata, {L'I', DRIVE_REMOVABLE, true, BusTypeSd}, 0},  // built-in card readers
+        {sata, {L'J', DRIVE_REMOVABLE, true, BusTypeMmc}, 0},
+        {sata, {L'D', DRIVE_FIXED, true, BusTypeScsi}, 0},
+        // Windows itself on a USB disk is refused; where the bus is unknown it goes ahead.
+        {{L'C', DRIVE_FIXED, true, BusTypeUsb}, sata, 1603},
+        {{L'C', DRIVE_FIXED, false, BusTypeUnknown}, sata, 0},
     };
-    for (const auto& c : cases) {
-        InjectedVolumes machine, again;
-        machine.volumes =
-            again.volumes = {VolumeInfo{L'C', DRIVE_FIXED, true, BusTypeSata}, c.first};
-        Arrange(Machine());
-        const int exitCode = Ombrel({L"disable", L"--pending-exit", L"3010"}, registry, machine);
-        EXPECT_EQ(c.second ? 3010 : 0, exitCode) << c.first.letter;
-        const std::wstring mounted = std::wstring(L"mounted=") + c.first.letter + L": ";
-        EXPECT_EQ(c.second, machine.text.find(mounted + L"pending=replug") != std::wstring::npos)
-            << c.first.letter;
-        // Nothing changed this time: no restart asked for at every boot.
-        EXPECT_EQ(0, Ombrel({L"disable", L"--pending-exit", L"3010"}, registry, again));
+    MachineRegistry registry;
+    for (const Case& c : cases) {
+        for (const wchar_t* scope : {L"usb", L"all"}) {
+            const std::vector<std::wstring> words = {L"disable", L"--scope", scope,
+                                                     L"--pending-exit", L"3010"};
+            InjectedVolumes machine, again;
+            machine.system = again.system = c.system;
+            machine.volumes = again.volumes = {c.volume};
+            Arrange(Machine());
+            EXPECT_EQ(c.exitCode, Ombrel(words, registry, machine)) << c.volume.letter;
+            EXPECT_EQ(c.exitCode == 1603 ? Dword(3) : Dword(4), Get(kUsbStor, L"Start"));
+            const std::wstring replug =
+                std::wstring(L"mounted=") + c.volume.letter + L": pending=replug";
+            EXPECT_EQ(c.exitCode == 3010, machine.text.find(replug) != std::wstring::npos);
+            // Nothing changed this time: no restart asked for at every boot.
+            EXPECT_EQ(c.exitCode == 1603 ? 1603 : 0, Ombrel(words, registry, again));
+        }
     }
 }
 

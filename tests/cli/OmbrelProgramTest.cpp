@@ -7,6 +7,8 @@
 // After windows.h, which it needs.
 #include <sddl.h>
 
+#include <sstream>
+
 #include "cli/MachineSetup.h"
 #include "log/LogSave.h"
 #include "support/TestFiles.h"
@@ -22,12 +24,9 @@ struct ProgramRun {
     // Every word of `words` ("name=value") is a word of the output's line.
     bool Says(const std::string& words) const {
         const std::string line = " " + out.substr(0, out.find("\r\n")) + " ";
-        size_t start = 0;
-        for (size_t end; start < words.size(); start = end + 1) {
-            end = std::min(words.find(' ', start), words.size());
-            if (line.find(" " + words.substr(start, end - start) + " ") == std::string::npos) {
-                return false;
-            }
+        std::istringstream list(words);
+        for (std::string word; list >> word;) {
+            if (line.find(" " + word + " ") == std::string::npos) return false;
         }
         return true;
     }
@@ -228,21 +227,18 @@ TEST(OmbrelProgram, BadArgumentsGiveEightySevenWithUsageOnStandardError) {
     for (const wchar_t* arguments : {L"/?", L"-h", L"--help"}) {
         EXPECT_NE(std::string::npos, Ombrel(arguments).out.find("3010")) << Narrow(arguments);
     }
-    EXPECT_EQ(Dword(3), Get(kUsbStor, L"Start"));
-}
-
-TEST(OmbrelProgram, ABatchFileThroughCmdSeesTheExitCodes) {
+    // From a batch file through cmd, as a start-up script runs it.
     test::TempDir folder;
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    Arrange(With(Dword(3)));
+    wchar_t cmd[MAX_PATH] = {};
+    GetSystemDirectoryW(cmd, MAX_PATH);
     for (auto c : {std::make_pair("disable", 0u), std::make_pair("check --expect on", 1u),
                    std::make_pair("enable --bogus", 87u), std::make_pair("enable", 0u)}) {
-        test::WriteBytes(folder / L"deploy.cmd", "@echo off\r\n\"" + Narrow(Program()) + "\" " +
-                                                     c.first + "\r\nexit /b %errorlevel%\r\n");
-        const ProgramRun run = Start(L"\"" + std::wstring(system) + L"\\cmd.exe\" /d /c \"" +
-                                     (folder / L"deploy.cmd") + L"\"");
-        EXPECT_EQ(c.second, run.exitCode) << c.first;
+        test::WriteBytes(folder / L"deploy.cmd", "@\"" + Narrow(Program()) + "\" " + c.first +
+                                                     "\r\n@exit /b %errorlevel%\r\n");
+        EXPECT_EQ(c.second, Start(std::wstring(cmd) + L"\\cmd.exe /d /c \"" +
+                                  (folder / L"deploy.cmd") + L"\"")
+                                .exitCode)
+            << c.first;
     }
     EXPECT_EQ(Dword(3), Get(kUsbStor, L"Start"));
 }

@@ -22,10 +22,6 @@ wineserver -w
 wineserver -p
 "$wine" cmd /c exit </dev/null >/dev/null 2>&1
 "$wine" "$tests"
-"$wine" "$ombrel" status --json </dev/null | python3 -c '
-import json, sys
+"$wine" "$ombrel" status --json </dev/null | python3 -c 'import json, sys
 state = json.loads(sys.stdin.read())
-assert sorted(state) == sorted(["usb", "usbstor", "uas", "uaspstor", "policy", "portable",
-                                "mounted", "pending"]), state
-assert state["mounted"] == ["A:"], state
-print("status --json parses:", state)'
+assert state["usb"] in ("on", "off", "unknown") and state["mounted"] == ["A:"], state'
