@@ -84,10 +84,13 @@ struct SavedSet {
     }
 };
 
-void SaveWideScope(RegistryAccess& registry, RegistryTransaction& plan) {
-    std::vector<std::wstring> absent;
-    for (const SavedItem& item : kSavedItems) {
-        if (item.optional && !registry.KeyExists(item.key)) continue;
+// Saves each value not saved yet: a start-up script runs this at every boot, and the
+// first run's values are the ones to keep; a UAS driver installed since is saved too.
+void SaveWideScope(RegistryAccess& registry, const SavedSet& saved, RegistryTransaction& plan) {
+    std::vector<std::wstring> absent = saved.absent;
+    for (size_t i = 0; i < kSavedCount; ++i) {
+        const SavedItem& item = kSavedItems[i];
+        if (saved.Holds(i) || (item.optional && !registry.KeyExists(item.key))) continue;
         RegistryValue current;
         registry.Read(item.key, item.value, &current);
         if (current.exists) {
@@ -149,10 +152,7 @@ StorageChangeResult Run(RegistryTransaction& plan) {
 
 StorageChangeResult DisableStorage(RegistryAccess& registry, StorageScope scope) {
     RegistryTransaction plan(registry);
-    if (scope == StorageScope::All) {
-        // A start-up script runs this at every boot: the first run's values are the ones kept.
-        if (!SavedSet(registry).exists) SaveWideScope(registry, plan);
-    }
+    if (scope == StorageScope::All) SaveWideScope(registry, SavedSet(registry), plan);
     plan.Set(kUsbStorKey, kUsbStorStartValue, RegistryValue::Dword(kStartDisabled));
     if (scope == StorageScope::All) {
         if (registry.KeyExists(kUasKey)) {

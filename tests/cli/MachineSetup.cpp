@@ -18,18 +18,6 @@ HKEY Open(const std::wstring& key, REGSAM access) {
     return opened;
 }
 
-void Put(const std::wstring& key, const wchar_t* name, const Stored& value) {
-    HKEY opened = nullptr;
-    if (!value.exists ||
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &opened, nullptr)) {
-        return;
-    }
-    RegSetValueExW(opened, name, 0, value.type, value.data.data(),
-                   static_cast<DWORD>(value.data.size()));
-    RegCloseKey(opened);
-}
-
 std::string Describe(const Stored& value) {
     if (!value.exists) return "missing";
     std::string text = "type" + std::to_string(value.type) + ":";
@@ -42,6 +30,18 @@ std::string Describe(const Stored& value) {
 Stored Dword(DWORD number) {
     const BYTE* bytes = reinterpret_cast<const BYTE*>(&number);
     return {true, REG_DWORD, std::vector<BYTE>(bytes, bytes + 4)};
+}
+
+void Put(const std::wstring& key, const wchar_t* name, const Stored& value) {
+    HKEY opened = nullptr;
+    if (!value.exists ||
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &opened, nullptr)) {
+        return;
+    }
+    RegSetValueExW(opened, name, 0, value.type, value.data.data(),
+                   static_cast<DWORD>(value.data.size()));
+    RegCloseKey(opened);
 }
 
 Stored Get(const std::wstring& key, const wchar_t* name) {

@@ -23,6 +23,7 @@ const Stored kMissing;
 Stored Dword(DWORD number);
 
 Stored Get(const std::wstring& key, const wchar_t* name);
+void Put(const std::wstring& key, const wchar_t* name, const Stored& value);  // creates the key
 bool KeyExists(const std::wstring& key);
 
 // A starting state: the drivers' Start values (the UAS key absent where `uas` is false)

@@ -181,11 +181,15 @@ TEST(OmbrelProgram, WideScopeThenEnableRestoresTheStartingValuesExactly) {
         EXPECT_NE(std::string::npos, lines[0].find("disable scope=all result=0 done USBSTOR"));
         EXPECT_NE(std::string::npos, lines[2].find("enable scope=all result=0 done"));
     }
-    // Values that meant "off" or were missing come back as 3: enable leaves storage on.
-    Arrange(With(kMissing, true, {}));
+    // Values that meant "off" or were missing come back as 3: enable leaves storage on. A UAS
+    // driver installed between two runs is saved by the second and restored as well.
+    Arrange(With(kMissing));
+    Ombrel(L"disable --scope all");
+    Put(kUas, L"Start", Dword(2));
     Ombrel(L"disable --scope all");
     Ombrel(L"enable");
     EXPECT_EQ(Dword(3), Get(kUsbStor, L"Start"));
+    EXPECT_EQ(Dword(2), Get(kUas, L"Start"));
 }
 
 void SetAccess(const wchar_t* key, const wchar_t* sddl) {
