@@ -1,0 +1,19 @@
+// ombrel.exe: USB storage off and on for scripts and deployment engines. No window, no
+// elevation prompt: it runs as whoever starts it and says what it did in its exit code.
+
+#include "cli/OmbrelCommand.h"
+#include "log/LogSave.h"
+#include "log/LogText.h"
+
+int wmain(int argc, wchar_t** argv) {
+    const std::vector<std::wstring> words(argv + 1, argv + argc);
+    MachineRegistry registry;
+    SystemVolumes volumes;
+    StandardOutput out(STD_OUTPUT_HANDLE);
+    StandardOutput err(STD_ERROR_HANDLE);
+    OmbrelContext context{registry, volumes, out, err, [](const std::wstring& line) {
+                              CLogSave::GetInstance()->WriteLog(ToLogText(line), "Ombrel.txt",
+                                                                true);
+                          }};
+    return RunOmbrel(words, context);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The state of the machine's USB storage as key=value words or as one JSON object.
+
+#include <string>
+#include <vector>
+
+#include "storage/StorageCoverage.h"
+
+struct StatusField {
+    std::wstring name;
+    std::wstring text;  // the plain form: ASCII, no spaces
+    std::wstring json;  // the JSON form of the same value
+};
+
+std::vector<StatusField> DescribeCoverage(const CoverageState& state);
+
+std::wstring PlainLine(const std::vector<StatusField>& fields);
+std::wstring JsonLine(const std::vector<StatusField>& fields);
+
+// A plain field whose JSON form is the same text as a JSON string.
+StatusField TextField(const std::wstring& name, const std::wstring& text);
+
+// A registry value in a log or output word: its number, "missing" or "type<N>".
+std::wstring ValueText(const RegistryValue& value);

@@ -1,0 +1,112 @@
+// ombrel's commands run in-process where a fault or a machine cannot be had for real:
+// a registry write that fails or does not hold, and volumes on a chosen bus.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "cli/MachineSetup.h"
+#include "cli/OmbrelCommand.h"
+
+using namespace cli_test;
+
+namespace {
+
+// The machine's registry, except that write number `failAt` fails, or (when `silently`)
+// reports success without writing anything.
+class FaultyRegistry : public MachineRegistry {
+public:
+    FaultyRegistry(int failAt, bool silently) : m_failAt(failAt), m_silently(silently) {}
+    LONG Write(const std::wstring& key, const std::wstring& name,
+               const RegistryValue& value) override {
+        if (++m_writes != m_failAt) return MachineRegistry::Write(key, name, value);
+        return m_silently ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+    }
+
+private:
+    int m_failAt, m_writes = 0;
+    bool m_silently;
+};
+
+struct InjectedVolumes : VolumeProbe, TextOutput {
+    std::vector<VolumeInfo> volumes;
+    VolumeInfo system;
+    std::wstring text;  // what the run printed, both streams
+    std::vector<VolumeInfo> Volumes() override { return volumes; }
+    VolumeInfo SystemVolume() override { return system; }
+    void Write(const std::wstring& more) override { text += more; }
+};
+
+int Ombrel(std::vector<std::wstring> words, RegistryAccess& registry, InjectedVolumes& machine) {
+    OmbrelContext context{registry, machine, machine, machine, [](const std::wstring&) {}};
+    return RunOmbrel(words, context);
+}
+
+int Ombrel(std::vector<std::wstring> words, RegistryAccess& registry) {
+    InjectedVolumes none;
+    return Ombrel(words, registry, none);
+}
+
+TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
+    Machine start;
+    start.uas = true;
+    start.uasStart = Dword(2);
+    MachineRegistry machine;
+    for (bool silently : {false, true}) {
+        // disable --scope all saves two values and the list of absent ones, then writes three.
+        for (int failAt = 1; failAt <= 6; ++failAt) {
+            Arrange(start);
+            const std::string before = Snapshot();
+            FaultyRegistry registry(failAt, silently);
+            EXPECT_EQ(1603, Ombrel({L"disable", L"--scope", L"all"}, registry)) << failAt;
+            EXPECT_EQ(before, Snapshot()) << failAt << (silently ? " silently" : "");
+        }
+        // enable restores three values, then deletes the three saved ones.
+        for (int failAt = 1; failAt <= 6; ++failAt) {
+            Arrange(start);
+            ASSERT_EQ(0, Ombrel({L"disable", L"--scope", L"all"}, machine));
+            const std::string disabled = Snapshot();
+            FaultyRegistry registry(failAt, silently);
+            EXPECT_EQ(1603, Ombrel({L"enable"}, registry)) << failAt;
+            EXPECT_EQ(disabled, Snapshot()) << failAt << (silently ? " silently" : "");
+            EXPECT_EQ(0, Ombrel({L"enable"}, machine));
+        }
+    }
+}
+
+TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
+    const VolumeInfo sata{L'C', DRIVE_FIXED, true, BusTypeSata};
+    struct Case {
+        VolumeInfo system, volume;
+        int exitCode;  // of disable --pending-exit 3010
+    } cases[] = {
+        {sata, {L'E', DRIVE_REMOVABLE, true, BusTypeScsi}, 3010},  // what Wine answers
+        {sata, {L'F', DRIVE_REMOVABLE, false, BusTypeUnknown}, 3010},
+        {sata, {L'G', DRIVE_FIXED, true, BusTypeUsb}, 3010},  // a USB hard disk
+        {sata, {L'I', DRIVE_REMOVABLE, true, BusTypeSd}, 0},  // built-in card readers
+        {sata, {L'J', DRIVE_REMOVABLE, true, BusTypeMmc}, 0},
+        {sata, {L'D', DRIVE_FIXED, true, BusTypeScsi}, 0},
+        // Windows itself on a USB disk is refused; where the bus is unknown it goes ahead.
+        {{L'C', DRIVE_FIXED, true, BusTypeUsb}, sata, 1603},
+        {{L'C', DRIVE_FIXED, false, BusTypeUnknown}, sata, 0},
+    };
+    MachineRegistry registry;
+    for (const Case& c : cases) {
+        for (const wchar_t* scope : {L"usb", L"all"}) {
+            const std::vector<std::wstring> words = {L"disable", L"--scope", scope,
+                                                     L"--pending-exit", L"3010"};
+            InjectedVolumes machine, again;
+            machine.system = again.system = c.system;
+            machine.volumes = again.volumes = {c.volume};
+            Arrange(Machine());
+            EXPECT_EQ(c.exitCode, Ombrel(words, registry, machine)) << c.volume.letter;
+            EXPECT_EQ(c.exitCode == 1603 ? Dword(3) : Dword(4), Get(kUsbStor, L"Start"));
+            const std::wstring replug =
+                std::wstring(L"mounted=") + c.volume.letter + L": pending=replug";
+            EXPECT_EQ(c.exitCode == 3010, machine.text.find(replug) != std::wstring::npos);
+            // Nothing changed this time: no restart asked for at every boot.
+            EXPECT_EQ(c.exitCode == 1603 ? 1603 : 0, Ombrel(words, registry, again));
+        }
+    }
+}
+
+}  // namespace
