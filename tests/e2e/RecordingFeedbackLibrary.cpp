@@ -7,31 +7,17 @@
 #include <string>
 
 #include "HarvaneFeedbackInformation.h"
+#include "support/RecordBesideModule.h"
 
 namespace {
 
 const wchar_t kReleaseQueryEvent[] = L"OmbrelTestReleaseUpdateQuery";
 
-std::wstring RecordPath() {
-    HMODULE self = nullptr;
-    ::GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&RecordPath), &self);
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(self, path, MAX_PATH);
-    std::wstring record(path);
-    return record.substr(0, record.rfind(L'\\')) + L"\\library-calls.txt";
-}
-
 // One line: the call, a blank and `detail`, by default the calling thread's id.
 void Record(const std::string& call, DWORD detail = ::GetCurrentThreadId()) {
     const std::string line = call + " " + std::to_string(detail) + "\r\n";
-    HANDLE file = ::CreateFileW(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    ::CloseHandle(file);
+    test::AppendToRecordBesideModule(L"library-calls.txt", line.data(),
+                                     static_cast<DWORD>(line.size()));
 }
 
 }  // namespace

@@ -8,21 +8,7 @@
 #include <string>
 
 #include "HarvaneFeedbackInformation.h"
-
-namespace {
-
-std::wstring RecordFile() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&RecordFile), &module);
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(module, path, MAX_PATH);
-    const std::wstring library = path;
-    return library.substr(0, library.rfind(L'\\')) + L"\\opened.txt";
-}
-
-}  // namespace
+#include "support/RecordBesideModule.h"
 
 extern "C" {
 
@@ -30,12 +16,8 @@ int WINAPI InitFreedbackDll(ToolInfo*) { return STUB_INIT_RESULT; }
 int WINAPI FeedbackQuestion(const wchar_t*, const wchar_t*) { return 0; }
 int WINAPI OpenUrl(BSTR address) {
     const std::wstring line = std::wstring(address, ::SysStringLen(address)) + L"\n";
-    HANDLE file = ::CreateFileW(RecordFile().c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written,
-                nullptr);
-    ::CloseHandle(file);
+    test::AppendToRecordBesideModule(L"opened.txt", line.data(),
+                                     static_cast<DWORD>(line.size() * sizeof(wchar_t)));
     return 1;
 }
 int WINAPI GetInterNetState(void) { return 0; }
