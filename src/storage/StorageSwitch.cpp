@@ -4,7 +4,9 @@
 #include "log/LogText.h"
 #include "storage/StorageState.h"
 #include "storage/SystemVersion.h"
+#include "storage/WideScope.h"
 #include "system/CommandRunner.h"
+#include "system/MachineRegistry.h"
 #include "system/RegReader.h"
 #include "win/UniqueHandle.h"
 
@@ -31,6 +33,7 @@ struct CStorageSwitch::Operation {
     SwitchResult failed;
     const wchar_t* failureLog;
     const wchar_t* threadFailureLog;
+    bool restoresWideScope;  // puts back what a wide-scope disable saved
 };
 
 const CStorageSwitch::Operation CStorageSwitch::kDisable = {
@@ -42,6 +45,7 @@ const CStorageSwitch::Operation CStorageSwitch::kDisable = {
     RESULT_DISABLE_FAILED,
     L"U盘禁用失败",
     L"创建U盘禁用线程失败",
+    false,
 };
 
 const CStorageSwitch::Operation CStorageSwitch::kEnable = {
@@ -53,6 +57,7 @@ const CStorageSwitch::Operation CStorageSwitch::kEnable = {
     RESULT_ENABLE_FAILED,
     L"U盘启用失败",
     L"创建U盘启用线程失败",
+    true,
 };
 
 CStorageSwitch::CStorageSwitch(CommandRunner runCommand)
@@ -102,6 +107,12 @@ int CStorageSwitch::Run(const Operation& operation) {
     if (started == 1 && !succeeded) {
         DWORD start = 0;
         succeeded = ReadUsbStorStart(&start) == 1 && start == operation.valueWritten;
+    }
+    // After a wide-scope disable the driver alone being on leaves storage blocked by the
+    // policy: Enable is done only once the saved values are back.
+    if (succeeded && operation.restoresWideScope) {
+        MachineRegistry registry;
+        succeeded = RestoreSavedWideScope(registry).outcome == StorageChangeResult::Outcome::Done;
     }
 
     // Logged before the failure prompt shows: a log-off while it is open must not lose it.

@@ -1,6 +1,7 @@
 #pragma once
 // Turns USB storage off or on by running the reg command on a worker thread, and
 // reports the outcome to the notify window with WM_CLOSE_PROGRESS, then WM_SWITCH_RESULT.
+// Enable also puts back the values a wide-scope disable of the console program saved.
 
 #include <windows.h>
 

@@ -3,10 +3,12 @@
 
 #include <string>
 
+#include "cli/MachineSetup.h"
 #include "log/LogSave.h"
 #include "log/LogText.h"
 #include "storage/StorageState.h"
 #include "storage/StorageSwitch.h"
+#include "storage/WideScope.h"
 #include "support/ReceiverWindow.h"
 #include "support/TestFiles.h"
 #include "system/CommandRunner.h"
@@ -157,6 +159,40 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
         EXPECT_EQ(ToLogText(c.logText), lines.back().substr(30));
         EXPECT_EQ(c.before, Start()) << "the stand-in wrote nothing";
     }
+}
+
+TEST(StorageSwitch, EnablePutsBackWhatAWideScopeDisableSavedOrFails) {
+    using namespace cli_test;
+    // An administrator's own removable-disk policy, which no switch touches.
+    const Machine machine = {Dword(2), true, Dword(2), kMissing, Dword(1)};
+    for (bool policyWritable : {true, false}) {
+        SCOPED_TRACE(policyWritable);
+        Arrange(machine);
+        const std::string before = Snapshot();
+        MachineRegistry registry;
+        ASSERT_EQ(StorageChangeResult::Outcome::Done,
+                  DisableStorage(registry, StorageScope::All).outcome);
+        if (!policyWritable) SetAccess(kPolicy, kNoSetValue);
+        const size_t logged = SwitchLog().size();
+        test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
+        CStorageSwitch storageSwitch;
+        storageSwitch.SetNotifyWnd(receiver.Handle());
+        RunWorker(storageSwitch, &CStorageSwitch::EnableThreadProc);
+        SetAccess(kPolicy, kFullAccess);
+
+        if (policyWritable) {
+            ExpectReports(receiver, RESULT_ENABLE_OK);
+            EXPECT_EQ(before, Snapshot());
+            EXPECT_EQ(logged, SwitchLog().size());
+        } else {
+            ExpectReports(receiver, RESULT_ENABLE_FAILED);
+            EXPECT_EQ(Dword(1), Get(kPolicy, L"Deny_All")) << "storage is still denied";
+            EXPECT_TRUE(KeyExists(kSaved)) << "kept for the next try";
+            ASSERT_EQ(logged + 1, SwitchLog().size());
+            EXPECT_EQ(ToLogText(L"U盘启用失败"), SwitchLog().back().substr(30));
+        }
+    }
+    Arrange(Machine());
 }
 
 TEST(StorageSwitch, NullNotifyWindowIsRefusedAndTheStoredOneKept) {
