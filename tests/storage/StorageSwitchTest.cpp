@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/MachineSetup.h"
 #include "log/LogSave.h"
@@ -59,6 +61,18 @@ int HangsWithoutWritingRunner(std::wstring, std::wstring& output) {
     return RunCommand(HangingCommand(), output, 1500);
 }
 
+// Answers for the machine's volumes: the one Windows runs from and the drive letters in use.
+struct InjectedVolumes : VolumeProbe {
+    InjectedVolumes(VolumeInfo system, std::vector<VolumeInfo> inUse)
+        : m_system(system), m_inUse(std::move(inUse)) {}
+    std::vector<VolumeInfo> Volumes() override { return m_inUse; }
+    VolumeInfo SystemVolume() override { return m_system; }
+    VolumeInfo m_system;
+    std::vector<VolumeInfo> m_inUse;
+};
+const VolumeInfo kUsbSystem{L'C', DRIVE_FIXED, true, BusTypeUsb};
+const VolumeInfo kScsiSystem{L'C', DRIVE_FIXED, true, BusTypeScsi};
+
 // Runs one worker body on a thread of its own while this thread serves the receiver.
 void RunWorker(CStorageSwitch& storageSwitch, LPTHREAD_START_ROUTINE proc) {
     HANDLE thread = CreateThread(nullptr, 0, proc, &storageSwitch, 0, nullptr);
@@ -88,6 +102,7 @@ TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
         DWORD after;
         WPARAM result;
         const wchar_t* command;
+        VolumeInfo system = {};  // its bus unknown
     } cases[] = {
         {&RecordingRunner, 3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK,
          L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v "
@@ -100,13 +115,19 @@ TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
         // Ended at the time limit after the write: the value read back counts.
         {&HangsAfterWritingRunner, 3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK,
          nullptr},
+        // Only turning storage off is refused for Windows on a USB disk; Wine answers SCSI.
+        {&RecordingRunner, 4, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK, nullptr,
+         kUsbSystem},
+        {&RecordingRunner, 3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK, nullptr,
+         kScsiSystem},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result);
         SetStart(c.before);
         const size_t logged = SwitchLog().size();
         test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
-        CStorageSwitch storageSwitch(c.runner);
+        InjectedVolumes machine(c.system, {});
+        CStorageSwitch storageSwitch(c.runner, &machine);
         ASSERT_EQ(1, storageSwitch.SetNotifyWnd(receiver.Handle()));
         RunWorker(storageSwitch, c.proc);
         ExpectReports(receiver, c.result);
@@ -125,6 +146,7 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
         LPTHREAD_START_ROUTINE proc;
         WPARAM result;
         const wchar_t* logText;
+        VolumeInfo system = {};
     } cases[] = {
         {&AccessDeniedRunner, 3, &CStorageSwitch::DisableThreadProc, RESULT_DISABLE_FAILED,
          L"U盘禁用失败"},
@@ -138,6 +160,9 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
         // Ended at the time limit before it wrote anything.
         {&HangsWithoutWritingRunner, 3, &CStorageSwitch::DisableThreadProc, RESULT_DISABLE_FAILED,
          L"U盘禁用失败"},
+        // Storage off would leave Windows on a USB disk unable to start: reg never runs.
+        {&RecordingRunner, 3, &CStorageSwitch::DisableThreadProc, RESULT_DISABLE_FAILED,
+         L"U盘禁用失败 系统从USB磁盘启动，已拒绝禁用", kUsbSystem},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result);
@@ -148,7 +173,8 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
         receiver.onMessage = [&](const test::ReceivedMessage& message) {
             if (message.message == WM_SWITCH_RESULT) loggedWhenPrompted = SwitchLog().size();
         };
-        CStorageSwitch storageSwitch(c.runner);
+        InjectedVolumes machine(c.system, {});
+        CStorageSwitch storageSwitch(c.runner, &machine);
         storageSwitch.SetNotifyWnd(receiver.Handle());
         RunWorker(storageSwitch, c.proc);
 
@@ -157,7 +183,7 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
         const auto lines = SwitchLog();
         ASSERT_EQ(logged + 1, lines.size());
         EXPECT_EQ(ToLogText(c.logText), lines.back().substr(30));
-        EXPECT_EQ(c.before, Start()) << "the stand-in wrote nothing";
+        EXPECT_EQ(c.before, Start()) << "nothing was written";
     }
 }
 
