@@ -35,7 +35,7 @@ struct CStorageSwitch::Operation {
     SwitchResult failed;
     const wchar_t* failureLog;
     const wchar_t* threadFailureLog;
-    bool turnsOff;           // refused where Windows runs from a USB disk
+    bool turnsOff;           // refused where Windows runs from a USB disk; tells of mounted ones
     bool restoresWideScope;  // puts back what a wide-scope disable saved
 };
 
@@ -113,11 +113,16 @@ int CStorageSwitch::Run(const Operation& operation) {
         succeeded = Switch(operation);
     }
 
+    // Asked here, off the panel's thread: a drive may be slow to answer.
+    const LPARAM mounted = succeeded && operation.turnsOff && !MountedUsbVolumes(*m_volumes).empty()
+                               ? kUsbVolumeMounted
+                               : 0;
+
     // Logged before the failure prompt shows: a log-off while it is open must not lose it.
     if (!succeeded) Log(failureLog);
     ::SendMessageW(m_hNotifyWnd, WM_CLOSE_PROGRESS, 0, 0);
     ::SendMessageW(m_hNotifyWnd, WM_SWITCH_RESULT,
-                   succeeded ? operation.succeeded : operation.failed, 0);
+                   succeeded ? operation.succeeded : operation.failed, mounted);
     return succeeded ? 1 : 0;
 }
 

@@ -61,17 +61,23 @@ int HangsWithoutWritingRunner(std::wstring, std::wstring& output) {
     return RunCommand(HangingCommand(), output, 1500);
 }
 
-// Answers for the machine's volumes: the one Windows runs from and the drive letters in use.
-struct InjectedVolumes : VolumeProbe {
-    InjectedVolumes(VolumeInfo system, std::vector<VolumeInfo> inUse)
-        : m_system(system), m_inUse(std::move(inUse)) {}
-    std::vector<VolumeInfo> Volumes() override { return m_inUse; }
-    VolumeInfo SystemVolume() override { return m_system; }
-    VolumeInfo m_system;
-    std::vector<VolumeInfo> m_inUse;
+// What the machine's volumes answer: the one Windows runs from and the drive letters in use.
+struct Drives {
+    VolumeInfo system;  // its bus unknown unless set
+    std::vector<VolumeInfo> inUse;
 };
-const VolumeInfo kUsbSystem{L'C', DRIVE_FIXED, true, BusTypeUsb};
-const VolumeInfo kScsiSystem{L'C', DRIVE_FIXED, true, BusTypeScsi};
+struct InjectedVolumes : VolumeProbe {
+    explicit InjectedVolumes(const Drives& drives) : m_drives(drives) {}
+    std::vector<VolumeInfo> Volumes() override { return m_drives.inUse; }
+    VolumeInfo SystemVolume() override { return m_drives.system; }
+    Drives m_drives;
+};
+const VolumeInfo kScsiSystem{L'C', DRIVE_FIXED, true, BusTypeScsi};  // as Wine answers
+const VolumeInfo kStick{L'E', DRIVE_REMOVABLE, true, BusTypeScsi};
+const VolumeInfo kCardReader{L'F', DRIVE_REMOVABLE, true, BusTypeSd};  // built in, not USB
+const Drives kCardReaderOnly = {kScsiSystem, {kCardReader}};
+const Drives kStickPluggedIn = {kScsiSystem, {kCardReader, kStick}};
+const Drives kWindowsOnUsb = {{L'C', DRIVE_FIXED, true, BusTypeUsb}, {kStick}};
 
 // Runs one worker body on a thread of its own while this thread serves the receiver.
 void RunWorker(CStorageSwitch& storageSwitch, LPTHREAD_START_ROUTINE proc) {
@@ -84,14 +90,14 @@ void RunWorker(CStorageSwitch& storageSwitch, LPTHREAD_START_ROUTINE proc) {
     CloseHandle(thread);
 }
 
-void ExpectReports(const test::ReceiverWindow& receiver, WPARAM result) {
+void ExpectReports(const test::ReceiverWindow& receiver, WPARAM result, LPARAM detail = 0) {
     ASSERT_EQ(2u, receiver.Received().size());
     EXPECT_EQ(WM_CLOSE_PROGRESS, receiver.Received()[0].message);
     EXPECT_EQ(0u, receiver.Received()[0].wParam);
     EXPECT_EQ(0, receiver.Received()[0].lParam);
     EXPECT_EQ(WM_SWITCH_RESULT, receiver.Received()[1].message);
     EXPECT_EQ(result, receiver.Received()[1].wParam);
-    EXPECT_EQ(0, receiver.Received()[1].lParam);
+    EXPECT_EQ(detail, receiver.Received()[1].lParam);
 }
 
 TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
@@ -102,11 +108,13 @@ TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
         DWORD after;
         WPARAM result;
         const wchar_t* command;
-        VolumeInfo system = {};  // its bus unknown
+        Drives drives = {};
+        LPARAM detail = 0;
     } cases[] = {
         {&RecordingRunner, 3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK,
          L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v "
-         L"\"Start\" /d 4 /t REG_DWORD /f"},
+         L"\"Start\" /d 4 /t REG_DWORD /f",
+         kCardReaderOnly},
         {&RecordingRunner, 4, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK,
          L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v "
          L"\"Start\" /d 3 /t REG_DWORD /f"},
@@ -115,22 +123,23 @@ TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
         // Ended at the time limit after the write: the value read back counts.
         {&HangsAfterWritingRunner, 3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK,
          nullptr},
-        // Only turning storage off is refused for Windows on a USB disk; Wine answers SCSI.
+        // Only turning storage off is refused for Windows on a USB disk. A USB drive plugged
+        // in now keeps working after a disable, which the report tells.
         {&RecordingRunner, 4, &CStorageSwitch::EnableThreadProc, 3, RESULT_ENABLE_OK, nullptr,
-         kUsbSystem},
+         kWindowsOnUsb},
         {&RecordingRunner, 3, &CStorageSwitch::DisableThreadProc, 4, RESULT_DISABLE_OK, nullptr,
-         kScsiSystem},
+         kStickPluggedIn, kUsbVolumeMounted},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result);
         SetStart(c.before);
         const size_t logged = SwitchLog().size();
         test::ReceiverWindow receiver(WM_CLOSE_PROGRESS, WM_SWITCH_RESULT);
-        InjectedVolumes machine(c.system, {});
-        CStorageSwitch storageSwitch(c.runner, &machine);
+        InjectedVolumes volumes(c.drives);
+        CStorageSwitch storageSwitch(c.runner, &volumes);
         ASSERT_EQ(1, storageSwitch.SetNotifyWnd(receiver.Handle()));
         RunWorker(storageSwitch, c.proc);
-        ExpectReports(receiver, c.result);
+        ExpectReports(receiver, c.result, c.detail);
         EXPECT_EQ(c.after, Start());
         if (c.command) {
             EXPECT_EQ(c.command, g_lastCommand);
@@ -146,10 +155,10 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
         LPTHREAD_START_ROUTINE proc;
         WPARAM result;
         const wchar_t* logText;
-        VolumeInfo system = {};
+        Drives drives = {};  // a failure tells of no mounted drive
     } cases[] = {
         {&AccessDeniedRunner, 3, &CStorageSwitch::DisableThreadProc, RESULT_DISABLE_FAILED,
-         L"U盘禁用失败"},
+         L"U盘禁用失败", kStickPluggedIn},
         {&AccessDeniedRunner, 4, &CStorageSwitch::EnableThreadProc, RESULT_ENABLE_FAILED,
          L"U盘启用失败"},
         // A command that never started is a failure even where the value already holds.
@@ -162,7 +171,7 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
          L"U盘禁用失败"},
         // Storage off would leave Windows on a USB disk unable to start: reg never runs.
         {&RecordingRunner, 3, &CStorageSwitch::DisableThreadProc, RESULT_DISABLE_FAILED,
-         L"U盘禁用失败 系统从USB磁盘启动，已拒绝禁用", kUsbSystem},
+         L"U盘禁用失败 系统从USB磁盘启动，已拒绝禁用", kWindowsOnUsb},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result);
@@ -173,8 +182,8 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
         receiver.onMessage = [&](const test::ReceivedMessage& message) {
             if (message.message == WM_SWITCH_RESULT) loggedWhenPrompted = SwitchLog().size();
         };
-        InjectedVolumes machine(c.system, {});
-        CStorageSwitch storageSwitch(c.runner, &machine);
+        InjectedVolumes volumes(c.drives);
+        CStorageSwitch storageSwitch(c.runner, &volumes);
         storageSwitch.SetNotifyWnd(receiver.Handle());
         RunWorker(storageSwitch, c.proc);
 
