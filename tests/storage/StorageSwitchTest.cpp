@@ -8,7 +8,6 @@
 #include "cli/MachineSetup.h"
 #include "log/LogSave.h"
 #include "log/LogText.h"
-#include "storage/StorageState.h"
 #include "storage/StorageSwitch.h"
 #include "storage/WideScope.h"
 #include "support/ReceiverWindow.h"
@@ -17,21 +16,10 @@
 
 namespace {
 
-void SetStart(DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStorKey, 0, nullptr, 0,
-                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr));
-    RegSetValueExW(key, kUsbStorStartValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
-                   sizeof(value));
-    RegCloseKey(key);
-}
+using namespace cli_test;  // NOLINT: the registry as the tests set it up and read it back
 
-DWORD Start() {
-    DWORD value = 0;
-    EXPECT_EQ(1, ReadUsbStorStart(&value));
-    return value;
-}
+void SetStart(DWORD value) { Put(kUsbStor, L"Start", Dword(value)); }
+Stored Start() { return Get(kUsbStor, L"Start"); }
 
 std::wstring SwitchLogPath() { return CLogSave::GetInstance()->LogDirectory() + L"Ombrel.txt"; }
 
@@ -140,7 +128,7 @@ TEST(StorageSwitch, SwitchesThroughTheRealRegCommandAndReportsSuccess) {
         ASSERT_EQ(1, storageSwitch.SetNotifyWnd(receiver.Handle()));
         RunWorker(storageSwitch, c.proc);
         ExpectReports(receiver, c.result, c.detail);
-        EXPECT_EQ(c.after, Start());
+        EXPECT_EQ(Dword(c.after), Start());
         if (c.command) {
             EXPECT_EQ(c.command, g_lastCommand);
         }
@@ -192,12 +180,11 @@ TEST(StorageSwitch, FailureIsLoggedBeforeItsPromptAndThenReported) {
         const auto lines = SwitchLog();
         ASSERT_EQ(logged + 1, lines.size());
         EXPECT_EQ(ToLogText(c.logText), lines.back().substr(30));
-        EXPECT_EQ(c.before, Start()) << "nothing was written";
+        EXPECT_EQ(Dword(c.before), Start()) << "nothing was written";
     }
 }
 
 TEST(StorageSwitch, EnablePutsBackWhatAWideScopeDisableSavedOrFails) {
-    using namespace cli_test;
     // An administrator's own removable-disk policy, which no switch touches.
     const Machine machine = {Dword(2), true, Dword(2), kMissing, Dword(1)};
     for (bool policyWritable : {true, false}) {
@@ -254,7 +241,7 @@ TEST(StorageSwitch, StartRunsTheWorkerDetachedAndItsReportsArrive) {
     EXPECT_TRUE(test::PumpUntilSignalled(resultSeen, 60000));
     CloseHandle(resultSeen);
     ExpectReports(receiver, RESULT_DISABLE_OK);
-    EXPECT_EQ(4u, Start());
+    EXPECT_EQ(Dword(4), Start());
 }
 
 }  // namespace
