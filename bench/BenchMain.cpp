@@ -1,6 +1,6 @@
 // The benchmark's driver under Wine: measures one group of figures and prints them as
 // "name value" lines for tools/bench, which makes the table.
-//   ombrel_bench startup RUNS | switch RUNS | cycles BUTTON_CYCLES PROMPTS
+//   ombrel_bench startup RUNS | switch RUNS | cycles BUTTON_CYCLES PROMPTS | console RUNS
 
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "BenchFolder.h"
+#include "ConsoleBench.h"
 #include "CycleBench.h"
 #include "Figures.h"
 #include "MinimalDialog.h"
@@ -72,10 +73,21 @@ int Cycles(int buttonCycles, int prompts) {
     return cycles.opened ? 0 : 1;
 }
 
+int Console(int runs) {
+    const bench::ConsoleRuns pairs = bench::TimeConsoleAgainstReg(runs);
+    ReportSeries("console_switch_ms", pairs.consoleMs);
+    bench::Report("console_reg_ms", bench::Median(pairs.regMs));
+    bench::Report("console_speedup_median", bench::Median(pairs.speedups));
+    bench::Report("console_speedup_q1", bench::Quantile(pairs.speedups, 0.25));
+    bench::Report("console_speedup_q3", bench::Quantile(pairs.speedups, 0.75));
+    bench::Report("console_ok", pairs.allSucceeded ? 1 : 0);
+    return pairs.allSucceeded ? 0 : 1;
+}
+
 int Usage() {
     std::fwprintf(stderr,
                   L"usage: ombrel_bench startup RUNS | switch RUNS | "
-                  L"cycles BUTTON_CYCLES PROMPTS\n");
+                  L"cycles BUTTON_CYCLES PROMPTS | console RUNS\n");
     return 2;
 }
 
@@ -91,5 +103,6 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"startup" && argc == 3) return Startup(first);
     if (mode == L"switch" && argc == 3) return Switch(first);
     if (mode == L"cycles" && argc == 4 && second > 0) return Cycles(first, second);
+    if (mode == L"console" && argc == 3) return Console(first);
     return Usage();
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace bench {
 
@@ -42,13 +43,17 @@ double Stopwatch::Ms() const {
            static_cast<double>(frequency.QuadPart);
 }
 
-double Median(std::vector<double> values) {
+double Quantile(std::vector<double> values, double q) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    if (values.size() % 2 == 1) return values[middle];
-    return (values[middle - 1] + values[middle]) / 2;
+    const double position = q * static_cast<double>(values.size() - 1);
+    const size_t below = static_cast<size_t>(position);
+    if (below + 1 >= values.size()) return values.back();
+    const double fraction = position - static_cast<double>(below);
+    return values[below] + fraction * (values[below + 1] - values[below]);
 }
+
+double Median(std::vector<double> values) { return Quantile(std::move(values), 0.5); }
 
 ProcessFigures ReadProcessFigures(HANDLE process) {
     ProcessFigures figures;

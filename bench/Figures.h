@@ -18,6 +18,9 @@ private:
     LARGE_INTEGER m_start;
 };
 
+// The value below which the fraction `q` of the series lies, between neighbours where it
+// falls between two; 0 when empty.
+double Quantile(std::vector<double> values, double q);
 // The middle value (the mean of the two middle ones for an even count); 0 when empty.
 double Median(std::vector<double> values);
 

@@ -13,6 +13,9 @@ GOOD = {
     "startup_tool_ms": "120", "startup_minimal_ms": "100", "startup_tool_ms_runs": "7",
     "switch_enable_ms": "600", "switch_runner_ms": "560", "switch_enable_ms_runs": "5",
     "switch_ok": "1", "cycles_opened": "1", "prompts_unanswered": "0",
+    "console_switch_ms": "200", "console_reg_ms": "600", "console_switch_ms_runs": "15",
+    "console_speedup_median": "3", "console_speedup_q1": "2.8", "console_speedup_q3": "3.2",
+    "console_ok": "1",
     "buttons_gdi_before": "135", "buttons_gdi_after": "135",
     "buttons_handles_before": "43", "buttons_handles_after": "43",
     "prompts_gdi_before": "103", "prompts_gdi_after": "103",
@@ -27,6 +30,7 @@ def verdicts(changes):
     table = make_table.Table({**GOOD, **changes})
     table.startup()
     table.switch()
+    table.console()
     table.cycles()
     table.files()
     return {row[0]: row[5] for row in table.rows}
@@ -45,6 +49,8 @@ class VerdictTest(unittest.TestCase):
             ("switch at floor + 50 ms is met", {"switch_enable_ms": "610"}, []),
             ("switch above floor + 50 ms", {"switch_enable_ms": "611"}, ["switch"]),
             ("a failed switch", {"switch_ok": "0"}, ["switch"]),
+            ("console below 3 x faster", {"console_speedup_median": "2.99"}, ["ombrel.exe"]),
+            ("a failed console run", {"console_ok": "0"}, ["ombrel.exe"]),
             ("one GDI object more", {"buttons_gdi_after": "136"}, ["GDI objects over 1,000"]),
             ("one handle fewer is growth too", {"prompts_handles_after": "42"},
              ["kernel handles over 100"]),

@@ -252,7 +252,7 @@ bool COmbrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
             result = OnCloseProgress();
             return true;
         case WM_SWITCH_RESULT:
-            result = OnSwitchResult(wParam);
+            result = OnSwitchResult(wParam, lParam);
             return true;
         case WM_HOOK_LBUTTONDOWN:
             result = 1;
@@ -338,14 +338,19 @@ LRESULT COmbrelDlg::OnCloseProgress() {
     return 1;
 }
 
-LRESULT COmbrelDlg::OnSwitchResult(WPARAM code) {
+LRESULT COmbrelDlg::OnSwitchResult(WPARAM code, LPARAM detail) {
     switch (code) {
         case RESULT_DISABLE_OK:
         case RESULT_ENABLE_OK: {
             DWORD start = 0;
             const int readOk = ReadUsbStorStart(&start);
             ApplyButtons(ButtonsFor(true, readOk, start));
-            ShowNotice(code == RESULT_DISABLE_OK ? L"U盘禁用成功" : L"U盘启用成功");
+            std::wstring notice = code == RESULT_DISABLE_OK ? L"U盘禁用成功" : L"U盘启用成功";
+            // The driver stays loaded for a drive plugged in now.
+            if (code == RESULT_DISABLE_OK && detail == kUsbVolumeMounted) {
+                notice += L"\r\n已插入的U盘拔出后才会被禁用。";
+            }
+            ShowNotice(notice);
             break;
         }
         case RESULT_DISABLE_FAILED:
@@ -374,7 +379,7 @@ void COmbrelDlg::ApplyButtons(AgreementState state) {
 
 // The panel's own windows are owned by the panel, whichever window was active last: they
 // show above it, and it takes no clicks while they are open.
-void COmbrelDlg::ShowNotice(const wchar_t* text) {
+void COmbrelDlg::ShowNotice(const std::wstring& text) {
     ShowPrompt(text, kPromptNotice, m_fScale, this);
 }
 

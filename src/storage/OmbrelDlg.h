@@ -74,8 +74,8 @@ private:
     bool IsIdle() const;
     void OnLinkClick(POINT clientPoint);
     LRESULT OnCloseProgress();
-    LRESULT OnSwitchResult(WPARAM code);
-    void ShowNotice(const wchar_t* text);
+    LRESULT OnSwitchResult(WPARAM code, LPARAM detail);
+    void ShowNotice(const std::wstring& text);
     HWND Owner() const { return ::GetWindow(m_hWnd, GW_OWNER); }
 
     int m_bInitialized = 0;

@@ -2,9 +2,12 @@
 
 #include "log/LogSave.h"
 #include "log/LogText.h"
+#include "storage/StorageCoverage.h"
 #include "storage/StorageState.h"
 #include "storage/SystemVersion.h"
+#include "storage/WideScope.h"
 #include "system/CommandRunner.h"
+#include "system/MachineRegistry.h"
 #include "system/RegReader.h"
 #include "win/UniqueHandle.h"
 
@@ -12,8 +15,9 @@ namespace {
 
 const char kSwitchLog[] = "Ombrel.txt";
 const wchar_t kSuccessText[] = L"操作成功完成";
+const wchar_t kUsbSystemRefusal[] = L"系统从USB磁盘启动，已拒绝禁用";
 
-void Log(const wchar_t* text) {
+void Log(const std::wstring& text) {
     CLogSave::GetInstance()->WriteLog(ToLogText(text), kSwitchLog, true);
 }
 
@@ -31,6 +35,8 @@ struct CStorageSwitch::Operation {
     SwitchResult failed;
     const wchar_t* failureLog;
     const wchar_t* threadFailureLog;
+    bool turnsOff;           // refused where Windows runs from a USB disk; tells of mounted ones
+    bool restoresWideScope;  // puts back what a wide-scope disable saved
 };
 
 const CStorageSwitch::Operation CStorageSwitch::kDisable = {
@@ -42,6 +48,8 @@ const CStorageSwitch::Operation CStorageSwitch::kDisable = {
     RESULT_DISABLE_FAILED,
     L"U盘禁用失败",
     L"创建U盘禁用线程失败",
+    true,
+    false,
 };
 
 const CStorageSwitch::Operation CStorageSwitch::kEnable = {
@@ -53,10 +61,13 @@ const CStorageSwitch::Operation CStorageSwitch::kEnable = {
     RESULT_ENABLE_FAILED,
     L"U盘启用失败",
     L"创建U盘启用线程失败",
+    false,
+    true,
 };
 
-CStorageSwitch::CStorageSwitch(CommandRunner runCommand)
-    : m_runCommand(runCommand != nullptr ? runCommand : CommandRunner(&RunCommand)) {}
+CStorageSwitch::CStorageSwitch(CommandRunner runCommand, VolumeProbe* volumes)
+    : m_runCommand(runCommand != nullptr ? runCommand : CommandRunner(&RunCommand)),
+      m_volumes(volumes != nullptr ? volumes : &m_systemVolumes) {}
 
 int CStorageSwitch::SetNotifyWnd(HWND hWnd) {
     if (hWnd == nullptr) return 0;
@@ -92,6 +103,30 @@ int CStorageSwitch::Start(const Operation& operation) {
 }
 
 int CStorageSwitch::Run(const Operation& operation) {
+    std::wstring failureLog = operation.failureLog;
+    bool succeeded = false;
+    // USB storage off would leave a Windows that runs from a USB disk unable to start. Where
+    // the system disk's bus cannot be learned, the switch goes ahead.
+    if (operation.turnsOff && SystemRunsFromUsb(*m_volumes)) {
+        failureLog = failureLog + L" " + kUsbSystemRefusal;
+    } else {
+        succeeded = Switch(operation);
+    }
+
+    // Asked here, off the panel's thread: a drive may be slow to answer.
+    const LPARAM mounted = succeeded && operation.turnsOff && !MountedUsbVolumes(*m_volumes).empty()
+                               ? kUsbVolumeMounted
+                               : 0;
+
+    // Logged before the failure prompt shows: a log-off while it is open must not lose it.
+    if (!succeeded) Log(failureLog);
+    ::SendMessageW(m_hNotifyWnd, WM_CLOSE_PROGRESS, 0, 0);
+    ::SendMessageW(m_hNotifyWnd, WM_SWITCH_RESULT,
+                   succeeded ? operation.succeeded : operation.failed, mounted);
+    return succeeded ? 1 : 0;
+}
+
+bool CStorageSwitch::Switch(const Operation& operation) {
     std::wstring output;
     const int started = m_runCommand(operation.commandLine, output);
 
@@ -103,11 +138,11 @@ int CStorageSwitch::Run(const Operation& operation) {
         DWORD start = 0;
         succeeded = ReadUsbStorStart(&start) == 1 && start == operation.valueWritten;
     }
-
-    // Logged before the failure prompt shows: a log-off while it is open must not lose it.
-    if (!succeeded) Log(operation.failureLog);
-    ::SendMessageW(m_hNotifyWnd, WM_CLOSE_PROGRESS, 0, 0);
-    ::SendMessageW(m_hNotifyWnd, WM_SWITCH_RESULT,
-                   succeeded ? operation.succeeded : operation.failed, 0);
-    return succeeded ? 1 : 0;
+    // After a wide-scope disable the driver alone being on leaves storage blocked by the
+    // policy: Enable is done only once the saved values are back.
+    if (succeeded && operation.restoresWideScope) {
+        MachineRegistry registry;
+        succeeded = RestoreSavedWideScope(registry).outcome == StorageChangeResult::Outcome::Done;
+    }
+    return succeeded;
 }

@@ -1,12 +1,15 @@
 #pragma once
 // Turns USB storage off or on by running the reg command on a worker thread, and
 // reports the outcome to the notify window with WM_CLOSE_PROGRESS, then WM_SWITCH_RESULT.
+// Enable also puts back the values a wide-scope disable of the console program saved;
+// Disable is refused where Windows itself runs from a USB disk.
 
 #include <windows.h>
 
 #include <string>
 
 #include "storage/SwitchMessages.h"
+#include "system/VolumeProbe.h"
 
 class CStorageSwitch {
 public:
@@ -14,7 +17,8 @@ public:
     // command that cannot be started, a short time limit).
     using CommandRunner = int (*)(std::wstring command, std::wstring& output);
 
-    explicit CStorageSwitch(CommandRunner runCommand = nullptr);
+    // The machine's own volumes unless `volumes` answers for them (it must outlive this).
+    explicit CStorageSwitch(CommandRunner runCommand = nullptr, VolumeProbe* volumes = nullptr);
 
     // Stores the receiver of the reports; a null handle is refused (0) and changes nothing.
     int SetNotifyWnd(HWND hWnd);
@@ -40,7 +44,10 @@ private:
 
     int Start(const Operation& operation);
     int Run(const Operation& operation);
+    bool Switch(const Operation& operation);
 
     HWND m_hNotifyWnd = nullptr;
     CommandRunner m_runCommand;
+    SystemVolumes m_systemVolumes;
+    VolumeProbe* m_volumes;
 };

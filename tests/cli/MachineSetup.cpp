@@ -1,5 +1,8 @@
 #include "cli/MachineSetup.h"
 
+// After windows.h, which it needs.
+#include <sddl.h>
+
 namespace cli_test {
 
 const wchar_t kUsbStor[] = L"SYSTEM\\CurrentControlSet\\Services\\USBSTOR";
@@ -77,6 +80,16 @@ void Arrange(const Machine& machine) {
     if (machine.uas) Put(kUas, L"Start", machine.uasStart);
     Put(kPolicy, L"Deny_All", machine.denyAll);
     Put(kRemovableDisk, L"Deny_Write", machine.diskWrite);
+}
+
+void SetAccess(const wchar_t* key, const wchar_t* sddl) {
+    HKEY opened = Open(key, WRITE_DAC);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                         nullptr);
+    RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    RegCloseKey(opened);
 }
 
 std::string Snapshot() {

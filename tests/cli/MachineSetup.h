@@ -38,6 +38,11 @@ struct Machine {
 // Removes every key the tests touch (the saved set too), then sets up `machine`.
 void Arrange(const Machine& machine);
 
+// A key's access list as SDDL; a test resets it to kFullAccess before the key is removed.
+void SetAccess(const wchar_t* key, const wchar_t* sddl);
+const wchar_t kNoSetValue[] = L"D:P(D;;0x2;;;WD)(A;;KA;;;WD)";  // no KEY_SET_VALUE for anyone
+const wchar_t kFullAccess[] = L"D:P(A;;KA;;;WD)";
+
 // Every touched value and key as text, to compare whole states in one assertion.
 std::string Snapshot();
 

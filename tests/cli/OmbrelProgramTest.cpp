@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-// After windows.h, which it needs.
-#include <sddl.h>
 
 #include <sstream>
 
@@ -192,24 +190,13 @@ TEST(OmbrelProgram, WideScopeThenEnableRestoresTheStartingValuesExactly) {
     EXPECT_EQ(Dword(2), Get(kUas, L"Start"));
 }
 
-void SetAccess(const wchar_t* key, const wchar_t* sddl) {
-    HKEY opened = nullptr;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, WRITE_DAC | KEY_WOW64_64KEY, &opened);
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
-                                                         nullptr);
-    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, descriptor));
-    LocalFree(descriptor);
-    RegCloseKey(opened);
-}
-
 TEST(OmbrelProgram, AKeyThatMayNotBeWrittenGivesFiveAndChangesNothing) {
     for (const wchar_t* denied : {kUsbStor, kPolicy}) {
         Arrange(With(Dword(3), true, Dword(0)));
         const std::string before = Snapshot();
-        SetAccess(denied, L"D:P(D;;0x2;;;WD)(A;;KA;;;WD)");  // no KEY_SET_VALUE for anyone
+        SetAccess(denied, kNoSetValue);
         const ProgramRun run = Ombrel(L"disable --scope all");
-        SetAccess(denied, L"D:P(A;;KA;;;WD)");
+        SetAccess(denied, kFullAccess);
         EXPECT_EQ(5u, run.exitCode) << Narrow(denied);
         EXPECT_TRUE(run.Says("result=access-denied")) << run.out;
         EXPECT_NE(std::string::npos, run.err.find("administrator")) << run.err;

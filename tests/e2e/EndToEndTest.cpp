@@ -141,7 +141,8 @@ TEST(Switching, CancellingTheDisableQuestionChangesNothing) {
     EXPECT_FALSE(Enabled(panel, IDC_ENABLE_BUTTON));
 }
 
-TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
+// Disable (with its question), then Enable: the notices, the registry and the buttons.
+void DisableThenEnable(const wchar_t* disabledNotice, const wchar_t* screenshot = nullptr) {
     SetStart(kStartEnabled);
     ToolSession tool;
     HWND panel = tool.Panel();
@@ -153,7 +154,7 @@ TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
         const wchar_t* resultText;
         DWORD start;
     } steps[] = {
-        {IDC_DISABLE_BUTTON, true, L"正在禁用，请稍等", L"U盘禁用成功", kStartDisabled},
+        {IDC_DISABLE_BUTTON, true, L"正在禁用，请稍等", disabledNotice, kStartDisabled},
         {IDC_ENABLE_BUTTON, false, L"正在启用，请稍等", L"U盘启用成功", kStartEnabled},
     };
     for (const Step& step : steps) {
@@ -167,12 +168,28 @@ TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
         HWND progress = tool.process->WaitForProgress(kPromptTimeout);
         ASSERT_NE(nullptr, progress);
         EXPECT_EQ(step.progressText, e2e::ControlText(progress, IDC_PROGRESS_TEXT));
+        if (screenshot && step.button == IDC_DISABLE_BUTTON &&
+            tool.process->WaitForPrompt(kPromptTimeout)) {
+            Sleep(500);
+            SaveScreenshot(screenshot);
+        }
         EXPECT_EQ(step.resultText, AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
         EXPECT_EQ(step.start, Start());
         // Whichever was pressed is now the one that is greyed out.
         EXPECT_EQ(step.start == kStartEnabled, Enabled(panel, IDC_DISABLE_BUTTON));
         EXPECT_EQ(step.start != kStartEnabled, Enabled(panel, IDC_ENABLE_BUTTON));
     }
+}
+
+TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
+    DisableThenEnable(L"U盘禁用成功");
+}
+
+// In a prefix whose A: Wine reports as removable: a USB stick plugged in now keeps working
+// until it is unplugged, and the notice says so.
+TEST(MountedVolume, DisableNoticeSaysAPluggedInDriveWorksUntilUnplugged) {
+    DisableThenEnable(L"U盘禁用成功\r\n已插入的U盘拔出后才会被禁用。",
+                      L"e2e-disabled-drive-plugged-in");
 }
 
 // --- Start-up ---------------------------------------------------------------------------
