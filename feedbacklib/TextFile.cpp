@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "win/UniqueHandle.h"
-
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return std::string();
     const int length = static_cast<int>(text.size());
@@ -25,24 +23,9 @@ std::wstring FromUtf8(const std::string& bytes) {
     return text;
 }
 
-namespace {
-
-win::UniqueFile OpenForAppend(const std::wstring& path) {
-    return win::UniqueFile(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-}  // namespace
-
 bool WriteUtf8Line(HANDLE file, const std::wstring& line) {
     const std::string bytes = ToUtf8(line) + "\r\n";
     DWORD written = 0;
     return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
-}
-
-bool AppendUtf8Line(const std::wstring& path, const std::wstring& line) {
-    win::UniqueFile file = OpenForAppend(path);
-    return file && WriteUtf8Line(file.Get(), line);
 }

@@ -36,13 +36,11 @@ int Check(const OmbrelRequest& request, OmbrelContext& context) {
         if (state.uasInstalled && state.Uas() != wanted) differs.push_back(L"uas");
         if (state.DeniesAll() == request.expectOn) differs.push_back(L"deny-all");
     }
-    std::wstring differsText;
-    for (const std::wstring& d : differs) differsText += (differsText.empty() ? L"" : L",") + d;
     const std::vector<StatusField> fields =
         WithStatus({TextField(L"result", differs.empty() ? L"compliant" : L"not-compliant"),
                     TextField(L"expect", request.expectOn ? L"on" : L"off"),
                     TextField(L"scope", ScopeText(request.scope)),
-                    TextField(L"differs", differs.empty() ? L"none" : differsText)},
+                    TextField(L"differs", differs.empty() ? L"none" : CommaList(differs))},
                    state);
     context.out.Write(PlainLine(fields));
     return differs.empty() ? kExitDone : kExitNotCompliant;
@@ -101,10 +99,10 @@ int Switch(const OmbrelRequest& request, OmbrelContext& context) {
     }
 
     const CoverageState state = ReadCoverage(context.registry, context.volumes);
-    std::wstring changed;
+    std::vector<std::wstring> changed;
     std::wstring logValues;
     for (const ValueChange& c : change.changes) {
-        changed += (changed.empty() ? L"" : L",") + ChangeToken(c);
+        changed.push_back(ChangeToken(c));
         logValues += L" " + LastPart(c.key) + L"\\" + c.name + L"=" + ValueText(c.before) + L"->" +
                      ValueText(c.after);
     }
@@ -116,17 +114,15 @@ int Switch(const OmbrelRequest& request, OmbrelContext& context) {
                                        TextField(L"action", action),
                                        TextField(L"scope", ScopeText(scope))};
     if (report.exitCode == kExitDone || report.exitCode == kExitRestartNeeded) {
-        fields.push_back(TextField(L"changed", changed.empty() ? L"none" : changed));
+        fields.push_back(TextField(L"changed", changed.empty() ? L"none" : CommaList(changed)));
     } else if (!change.key.empty()) {
         fields.push_back(TextField(L"key", L"HKLM\\" + change.key));
     }
     context.out.Write(PlainLine(WithStatus(fields, state)));
     if (!report.message.empty()) context.err.Write(report.message);
     if (!disable && report.exitCode == kExitDone && !state.policy.empty()) {
-        std::wstring denials;
-        for (const std::wstring& d : state.policy) denials += (denials.empty() ? L"" : L",") + d;
-        context.err.Write(L"ombrel: the removable-storage policy still denies (" + denials +
-                          L"); it was not set by ombrel.\n");
+        context.err.Write(L"ombrel: the removable-storage policy still denies (" +
+                          CommaList(state.policy) + L"); it was not set by ombrel.\n");
     }
     context.log(L"ombrel " + action + L" scope=" + ScopeText(scope) + L" result=" +
                 std::to_wstring(report.exitCode) + L" " + report.result + logValues);

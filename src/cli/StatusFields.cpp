@@ -26,17 +26,18 @@ StatusField StartField(const std::wstring& name, const RegistryValue& start) {
 }
 
 StatusField ListField(const std::wstring& name, const std::vector<std::wstring>& items) {
-    StatusField field{name, L"", L"["};
-    for (size_t i = 0; i < items.size(); ++i) {
-        field.text += (i ? L"," : L"") + items[i];
-        field.json += (i ? L"," : L"") + Quoted(items[i]);
-    }
-    if (items.empty()) field.text = L"none";
-    field.json += L"]";
-    return field;
+    std::vector<std::wstring> quoted;
+    for (const std::wstring& item : items) quoted.push_back(Quoted(item));
+    return {name, items.empty() ? L"none" : CommaList(items), L"[" + CommaList(quoted) + L"]"};
 }
 
 }  // namespace
+
+std::wstring CommaList(const std::vector<std::wstring>& items) {
+    std::wstring list;
+    for (const std::wstring& item : items) list += (list.empty() ? L"" : L",") + item;
+    return list;
+}
 
 StatusField TextField(const std::wstring& name, const std::wstring& text) {
     return {name, text, Quoted(text)};

@@ -20,5 +20,8 @@ std::wstring JsonLine(const std::vector<StatusField>& fields);
 // A plain field whose JSON form is the same text as a JSON string.
 StatusField TextField(const std::wstring& name, const std::wstring& text);
 
+// "a,b,c"; empty for no items.
+std::wstring CommaList(const std::vector<std::wstring>& items);
+
 // A registry value in a log or output word: its number, "missing" or "type<N>".
 std::wstring ValueText(const RegistryValue& value);
