@@ -10,7 +10,7 @@ export WINEPREFIX
 WINEPREFIX=$(mktemp -d "${template}-e2e.XXXXXX")
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 cp -a "$template/." "$WINEPREFIX/"
-# Drive letters C: and Z: only: a drive that Wine finds on the host by itself must not change a notice.
+# Drive letters C: and Z: only: a drive Wine finds on the host must not change a notice.
 find "$WINEPREFIX/dosdevices" -mindepth 1 -maxdepth 1 -name "?:" ! -name c: ! -name z: -exec rm -f {} +
 wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
