@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "app/AboutDlg.h"
+#include "app/OmbrelDlg.h"
 #include "app/OwnDirectory.h"
 #include "app/OwnDirectoryUse.h"
 #include "feedback/ProblemSolvingFeedbackDlg.h"
 #include "resource.h"
-#include "storage/OmbrelDlg.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "skin/DrawStateInfoStatic.h"
 #include "skin/LayeredPair.h"
-#include "storage/SwitchMessages.h"
+#include "win/PrivateMessages.h"
 
 class CExecutePromptChildDlg : public CLayeredInnerDlg {
 public:

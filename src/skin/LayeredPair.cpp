@@ -5,6 +5,7 @@
 #include "skin/ResourceImage.h"
 #include "win/Gdi.h"
 #include "win/LayeredSurface.h"
+#include "win/PrivateMessages.h"
 
 namespace {
 
@@ -186,20 +187,15 @@ void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
     m_pInner->ShowWindow(SW_SHOW);
 }
 
-namespace {
-// Posted to the outer window once it has been shown.
-const UINT kRaiseInner = WM_APP + 0x51;
-}  // namespace
-
 bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
         case WM_MOVE:
             OnMove();
             return false;
         case WM_SHOWWINDOW:
-            if (wParam != 0) PostMessage(kRaiseInner);
+            if (wParam != 0) PostMessage(WM_RAISE_INNER);
             return false;
-        case kRaiseInner:
+        case WM_RAISE_INNER:
             RaiseInner();
             return true;
         default:

@@ -11,6 +11,7 @@
 #include "skin/DrawTextStatic.h"
 #include "skin/LayeredPair.h"
 #include "skin/PngButton.h"
+#include "win/PrivateMessages.h"
 
 // The prompt types the tool uses. Any other value shows the yes/no faces with a single
 // button left of centre.
@@ -20,9 +21,6 @@ enum PromptType : int {
     kPromptNotice = 3,       // "确认" alone, centred
     kPromptQuestion = 4,     // "确认" and "取消"
 };
-
-// The inner window asks the outer one to end with it: wParam 1 is OK, anything else cancel.
-const UINT WM_PROMPT_RESULT = 0x615;
 
 class CPromptChildDlg : public CLayeredInnerDlg {
 public:

@@ -4,11 +4,11 @@
 #include "log/LogText.h"
 #include "storage/StorageCoverage.h"
 #include "storage/StorageState.h"
-#include "storage/SystemVersion.h"
 #include "storage/WideScope.h"
 #include "system/CommandRunner.h"
 #include "system/MachineRegistry.h"
 #include "system/RegReader.h"
+#include "system/SystemVersion.h"
 #include "win/UniqueHandle.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "storage/SwitchMessages.h"
+#include "storage/SwitchResult.h"
 #include "system/VolumeProbe.h"
 
 class CStorageSwitch {

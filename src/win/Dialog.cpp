@@ -1,5 +1,6 @@
 #include "win/Dialog.h"
 
+#include "win/PrivateMessages.h"
 #include "win/WinApp.h"
 
 namespace {

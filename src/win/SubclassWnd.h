@@ -4,10 +4,8 @@
 
 #include <windows.h>
 
+#include "win/PrivateMessages.h"
 #include "win/Wnd.h"
-
-// A parent reflects WM_DRAWITEM to the drawn control under this number.
-const UINT OCM_DRAWITEM_REFLECTED = WM_USER + 0x1C00 + WM_DRAWITEM;
 
 class CSubclassWnd : public CWnd {
 public:

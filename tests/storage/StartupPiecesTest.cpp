@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "storage/MouseHook.h"
-#include "storage/SystemVersion.h"
+#include "app/MouseHook.h"
 #include "support/RealInput.h"
 #include "support/ReceiverWindow.h"
+#include "system/SystemVersion.h"
 
 namespace {
 

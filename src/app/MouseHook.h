@@ -3,11 +3,7 @@
 // on the desktop. The hook handle and the target window are process-wide: the hook
 // procedure has no other way to reach them.
 
-#include <windows.h>
-
-// Posted to the target for each left-button press; wParam WM_LBUTTONDOWN, lParam the
-// hook's event pointer (valid only during the hook call).
-const UINT WM_HOOK_LBUTTONDOWN = 0x7E8;
+#include "win/PrivateMessages.h"
 
 class CMouseHook {
 public:

@@ -1,4 +1,4 @@
-#include "storage/MouseHook.h"
+#include "app/MouseHook.h"
 
 namespace {
 HHOOK g_hook = nullptr;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/MouseHook.h"
 #include "feedback/FeedbackLibrary.h"
 #include "feedback/UpdateQuery.h"
 #include "skin/CheckBoxBtn.h"
@@ -17,14 +18,8 @@
 #include "skin/ImageButton.h"
 #include "skin/LayeredPair.h"
 #include "skin/PngButton.h"
-#include "storage/MouseHook.h"
 #include "storage/StorageSwitch.h"
-
-// The agreement thread's answer, posted to the panel: wParam the click it answers,
-// lParam the AgreementState.
-const UINT WM_AGREEMENT_STATE = WM_APP + 0x21;
-// The update query's answer, posted to the panel: wParam the library's result.
-const UINT WM_UPDATE_ANSWER = WM_APP + 0x22;
+#include "win/PrivateMessages.h"
 
 class COmbrelDlg : public CLayeredInnerDlg {
 public:

@@ -1,4 +1,4 @@
-#include "storage/SystemVersion.h"
+#include "system/SystemVersion.h"
 
 #include <windows.h>
 #include <winternl.h>

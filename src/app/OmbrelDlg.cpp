@@ -1,4 +1,4 @@
-#include "storage/OmbrelDlg.h"
+#include "app/OmbrelDlg.h"
 
 #include <windowsx.h>
 
