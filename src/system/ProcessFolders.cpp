@@ -7,8 +7,6 @@ namespace {
 // Longer than any path the system hands out, so a cut path is told from a whole one.
 const DWORD kPathChars = 32768;
 
-}  // namespace
-
 std::wstring ProgramPath() {
     std::wstring path(kPathChars, L'\0');
     const DWORD length = ::GetModuleFileNameW(nullptr, &path[0], kPathChars);
@@ -17,6 +15,8 @@ std::wstring ProgramPath() {
     path.resize(length);
     return path;
 }
+
+}  // namespace
 
 std::wstring ProgramDirectory() {
     const std::wstring path = ProgramPath();

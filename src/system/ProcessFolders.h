@@ -3,8 +3,6 @@
 
 #include <string>
 
-// The program file's full path; empty when it does not fit the system's limit.
-std::wstring ProgramPath();
 // The directory of the program's file, without a trailing backslash; empty when the
 // program's path does not fit the system's limit.
 std::wstring ProgramDirectory();
