@@ -69,12 +69,12 @@ const COmbrelDlg::SwitchFlow COmbrelDlg::kEnableFlow = {
 };
 
 COmbrelDlg::COmbrelDlg() : CLayeredInnerDlg(kMainPair) {
-    m_bDragging = 1;  // the first placement already moves the main window along
+    m_bDragging = true;  // the first placement already moves the main window along
 }
 
 COmbrelDlg::~COmbrelDlg() { DestroyWindow(); }
 
-COmbrelDlg::AgreementState COmbrelDlg::ButtonsFor(bool agreed, int readOk, DWORD start) {
+COmbrelDlg::AgreementState COmbrelDlg::ButtonsFor(bool agreed, bool readOk, DWORD start) {
     if (!agreed) return kBothDisabled;
     if (!readOk) return kKeepButtons;
     return IsUsbStorageOn(start) ? kOfferDisable : kOfferEnable;
@@ -98,14 +98,13 @@ BOOL COmbrelDlg::OnInitDialog() {
 
     // The buttons as created until the registry says otherwise.
     DWORD start = 0;
-    const int readOk = ReadUsbStorStart(&start);
+    const bool readOk = ReadUsbStorStart(&start);
     ApplyButtons(ButtonsFor(true, readOk, start));
     StartupCheck();
     LayoutControls(true);
-    m_bLaidOut = 1;
+    m_bLaidOut = true;
     SetTimer(kHoverTimer, kTimerMs);
     SetTimer(kUpdateTimer, kTimerMs);
-    m_bInitialized = 1;
     return TRUE;
 }
 
@@ -343,7 +342,7 @@ LRESULT COmbrelDlg::OnSwitchResult(WPARAM code, LPARAM detail) {
         case RESULT_DISABLE_OK:
         case RESULT_ENABLE_OK: {
             DWORD start = 0;
-            const int readOk = ReadUsbStorStart(&start);
+            const bool readOk = ReadUsbStorStart(&start);
             ApplyButtons(ButtonsFor(true, readOk, start));
             std::wstring notice = code == RESULT_DISABLE_OK ? L"U盘禁用成功" : L"U盘启用成功";
             // The driver stays loaded for a drive plugged in now.
@@ -384,14 +383,12 @@ void COmbrelDlg::ShowNotice(const std::wstring& text) {
 }
 
 void COmbrelDlg::StartAgreementThread() {
-    auto* request = new AgreementRequest{m_hWnd, m_agreeCheck.GetSafeHwnd(), ++m_agreementClicks};
-    HANDLE thread =
-        ::CreateThread(nullptr, 0, &COmbrelDlg::AgreementThreadProc, request, 0, nullptr);
-    if (thread == nullptr) {
-        delete request;
-        return;
-    }
-    ::CloseHandle(thread);
+    auto request = std::make_unique<AgreementRequest>(
+        AgreementRequest{m_hWnd, m_agreeCheck.GetSafeHwnd(), ++m_agreementClicks});
+    // Nothing waits for the thread; the request is its own once it runs.
+    const win::UniqueKernelHandle thread(
+        ::CreateThread(nullptr, 0, &COmbrelDlg::AgreementThreadProc, request.get(), 0, nullptr));
+    if (thread) request.release();
 }
 
 DWORD WINAPI COmbrelDlg::AgreementThreadProc(LPVOID param) {
@@ -399,7 +396,7 @@ DWORD WINAPI COmbrelDlg::AgreementThreadProc(LPVOID param) {
     // The thread only reads; the panel applies the answer on its own thread.
     const bool agreed = ::SendMessageW(request->checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
     DWORD start = 0;
-    const int readOk = ReadUsbStorStart(&start);
+    const bool readOk = ReadUsbStorStart(&start);
     ::PostMessageW(request->panel, WM_AGREEMENT_STATE, request->click,
                    ButtonsFor(agreed, readOk, start));
     return 1;

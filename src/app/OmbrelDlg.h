@@ -37,7 +37,7 @@ public:
     // What the two big buttons show, from the check box and the "Start" value. With the
     // box ticked and nothing read, they show what they offered last.
     enum AgreementState : LPARAM { kKeepButtons, kBothDisabled, kOfferDisable, kOfferEnable };
-    static AgreementState ButtonsFor(bool agreed, int readOk, DWORD start);
+    static AgreementState ButtonsFor(bool agreed, bool readOk, DWORD start);
 
     // Logs the missing picture and ends the process after telling the user: a window
     // without its picture is invisible, and nothing could end the elevated process.
@@ -73,7 +73,6 @@ private:
     void ShowNotice(const std::wstring& text);
     HWND Owner() const { return ::GetWindow(m_hWnd, GW_OWNER); }
 
-    int m_bInitialized = 0;
     CImageButton m_disableButton;
     CImageButton m_enableButton;
     CDrawTextStatic m_versionText;

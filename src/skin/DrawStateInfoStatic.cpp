@@ -33,7 +33,7 @@ TextPlacement PlacementFor(int mode) {
 
 void CDrawStateInfoStatic::SetFontColor(COLORREF colour) {
     m_textColour = colour;
-    Invalidate(TRUE);
+    Invalidate(true);
 }
 
 void CDrawStateInfoStatic::StartDotAnimation() { SetTimer(kDotTimerId, kDotIntervalMs); }
@@ -45,13 +45,13 @@ void CDrawStateInfoStatic::StopDotAnimation() {
 
 void CDrawStateInfoStatic::ResetDots() {
     m_dotCount = 0;
-    Invalidate(TRUE);
+    Invalidate(true);
 }
 
 bool CDrawStateInfoStatic::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_TIMER && wParam == kDotTimerId) {
         m_dotCount = (m_dotCount + 1) % kDotSteps;
-        Invalidate(TRUE);
+        Invalidate(true);
         return false;  // the static's own handling as well
     }
     return CSkinStatic::OnMessage(message, wParam, lParam, result);

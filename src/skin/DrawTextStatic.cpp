@@ -39,7 +39,7 @@ void CDrawTextStatic::UpdateHover(int x, int y) {
     const bool hover = IsPointInside(x, y);
     if (hover == m_hover) return;
     m_hover = hover;
-    Invalidate(TRUE);
+    Invalidate(true);
 }
 
 void CDrawTextStatic::DrawContent(HDC dc, const RECT& client) {

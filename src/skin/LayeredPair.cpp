@@ -55,7 +55,7 @@ BOOL CLayeredInnerDlg::OnInitDialog() {
     // Without its picture the dialog keeps the template's layout.
     if (BackgroundImage() != nullptr) {
         LayoutControls(true);
-        m_bLaidOut = 1;
+        m_bLaidOut = true;
     }
     return TRUE;
 }
@@ -85,7 +85,7 @@ bool CLayeredInnerDlg::OnNcHitTest(POINT screenPoint, LRESULT& result) {
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&strip), 2);
     strip.bottom = strip.top + Truncate(m_fScale * LayeredPairParams::kCaptionHeight);
     strip.right -= Truncate(m_fScale * m_params.captionCutOff);
-    m_bDragging = ::PtInRect(&strip, screenPoint) ? 1 : 0;
+    m_bDragging = ::PtInRect(&strip, screenPoint) != FALSE;
     if (!m_bDragging) return false;  // the default hit test
     result = HTCAPTION;
     return true;
@@ -223,7 +223,7 @@ void CLayeredOuterDlg::OnMove() {
 }
 
 int CLayeredOuterDlg::FollowInnerRect(int left, int top, int right, int bottom) {
-    m_bMoveInner = 0;  // the inner leads from now on
+    m_bMoveInner = false;  // the inner leads from now on
     const PairMargins margins = ScaledMargins();
     MoveWindow(RECT{left - margins.left, top - margins.top, right + margins.right,
                     bottom + margins.bottom});

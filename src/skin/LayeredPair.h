@@ -25,7 +25,7 @@ public:
     explicit CLayeredInnerDlg(const LayeredPairParams& params);
 
     void SetScale(float scale) { m_fScale = scale; }
-    bool IsLaidOut() const { return m_bLaidOut != 0; }
+    bool IsLaidOut() const { return m_bLaidOut; }
     BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:
@@ -47,8 +47,8 @@ protected:
 
     const LayeredPairParams m_params;
     float m_fScale = 1.0f;
-    int m_bLaidOut = 0;
-    int m_bDragging = 0;  // the most recent hit test found the caption strip
+    bool m_bLaidOut = false;
+    bool m_bDragging = false;  // the most recent hit test found the caption strip
 
 private:
     friend class CLayeredOuterDlg;  // links itself as the outer
@@ -100,7 +100,7 @@ protected:
 
     const LayeredPairParams m_params;
     float m_fScale = 1.0f;
-    int m_bMoveInner;  // while set, moving the outer window moves the inner one
+    bool m_bMoveInner;  // while set, moving the outer window moves the inner one
 
 private:
     void PushPicture(const RECT& target, POINT position);

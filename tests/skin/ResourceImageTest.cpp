@@ -44,12 +44,14 @@ TEST_F(ResourceImageTest, EveryPictureLoadsWithItsSizeAndAlpha) {
     }
 }
 
-TEST_F(ResourceImageTest, NonPngIdsLoadNothingAndLeaveThePointerAlone) {
+TEST_F(ResourceImageTest, NonPngIdsLoadNothingAndLeaveTheImageAlone) {
+    win::ImagePtr image;
+    ASSERT_EQ(1, LoadPngResource(image, 145));
+    const Gdiplus::Image* held = image.get();
     for (WORD id : {WORD(190), WORD(195), WORD(137), WORD(200)}) {
         SCOPED_TRACE(id);
-        Gdiplus::Image* image = reinterpret_cast<Gdiplus::Image*>(0x1234);
-        EXPECT_EQ(0, LoadPngResource(&image, id));
-        EXPECT_EQ(reinterpret_cast<Gdiplus::Image*>(0x1234), image);
+        EXPECT_EQ(0, LoadPngResource(image, id));
+        EXPECT_EQ(held, image.get());
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include "support/TestFiles.h"
 #include "system/CommandRunner.h"
+#include "system/ProcessFolders.h"
+#include "system/Wow64Probe.h"
 
 namespace {
 
