@@ -19,7 +19,11 @@ TEST(Manifest, AsksForAdministratorAndIsDpiAware) {
                                sizeof level, nullptr));
     EXPECT_EQ(ACTCTX_RUN_LEVEL_REQUIRE_ADMIN, level.RunLevel);
     EXPECT_FALSE(level.UiAccess);
-    EXPECT_TRUE(::IsProcessDPIAware());
+    wchar_t dpiAware[8] = {};
+    ASSERT_TRUE(::QueryActCtxSettingsW(0, nullptr,
+                                       L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+                                       L"dpiAware", dpiAware, 8, nullptr));
+    EXPECT_STREQ(L"true", dpiAware);
 }
 
 // Without its supported systems in the manifest, a program on Windows 8.1 or 10 is told 6.2.

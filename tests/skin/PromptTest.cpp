@@ -99,9 +99,9 @@ TEST_F(PromptTest, LongTextWrapsCentredInsideItsArea) {
     };
     int lines = 0, changedOutside = 0;
     for (int y = 0; y < wrapped.height; ++y) {
-        const bool ink =
+        const bool inkRow =
             y >= area.top && y < area.bottom && hasInk({area.left, y, area.right, y + 1});
-        lines += ink && !hasInk({area.left, y - 1, area.right, y});
+        lines += inkRow && !hasInk({area.left, y - 1, area.right, y});  // a line's first row
         for (int x = 0; x < wrapped.width; ++x) {
             changedOutside += !::PtInRect(&area, {x, y}) && wrapped.At(x, y) != empty.At(x, y);
         }
@@ -198,8 +198,9 @@ TEST_F(PromptTest, OnlyTheWorkersCloseRequestEndsTheProgressWindow) {
             [&](const test::ShownPair& pair) {
                 for (const Attempt& attempt : attempts) {
                     for (HWND hWnd : {pair.outer, pair.inner}) {
-                        if (hWnd)
+                        if (hWnd != nullptr) {
                             ::PostMessageW(hWnd, attempt.message, attempt.wParam, attempt.lParam);
+                        }
                     }
                 }
                 endedEarly = test::WaitFor([&] { return !::IsWindowVisible(pair.outer); }, 500);

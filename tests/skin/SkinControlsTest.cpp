@@ -29,33 +29,29 @@ TEST(SkinButtons, FaceFollowsTheMouseAndTheEnabledState) {
     struct Case {
         const char* name;
         CSkinButton& button;
-        int id;
-        WORD firstFace;  // normal, hover, pressed and disabled follow one another
-        RECT place;
-        std::function<void(bool)> enable;  // as the owner does it
+        WORD firstFace;  // then the hover, pressed and disabled faces
+        RECT place;      // in the dialog
     } cases[] = {
-        {"PNG button",
-         close,
-         IDC_CLOSE_BUTTON,
-         IDB_CLOSE_NORMAL,
-         {340, 0, 26, 34},
-         [&](bool on) { close.EnableWindow(on); }},
-        {"image button",
-         disable,
-         IDC_DISABLE_BUTTON,
-         IDB_DISABLE_NORMAL,
-         {77, 240, 246, 47},
-         [&](bool on) { disable.EnableButton(on); }},
+        {"PNG button", close, IDB_CLOSE_NORMAL, {340, 0, 366, 34}},
+        {"image button", disable, IDB_DISABLE_NORMAL, {77, 240, 323, 287}},
+    };
+    // As the owner does it: through EnableButton where the button has one.
+    auto enable = [&](CSkinButton& button, bool on) {
+        if (&button == &disable) {
+            disable.EnableButton(on);
+        } else {
+            button.EnableWindow(on);
+        }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const WORD face = c.firstFace;
+        const SIZE size = {c.place.right - c.place.left, c.place.bottom - c.place.top};
         c.button.LoadStateImages(face, face + 1, face + 2, face + 3);
-        c.button.MoveWindow(c.place.left, c.place.top, c.place.right, c.place.bottom);
+        c.button.MoveWindow(c.place.left, c.place.top, size.cx, size.cy);
         std::vector<test::Pixels> faces;
         for (WORD id = face; id < face + 4; ++id) {
-            faces.push_back(
-                test::RenderOn(test::LoadPicture(id).get(), c.place.right, c.place.bottom));
+            faces.push_back(test::RenderOn(test::LoadPicture(id).get(), size.cx, size.cy));
         }
         auto waitFor = [&](int wanted) {
             auto shown = [&] {
@@ -64,7 +60,7 @@ TEST(SkinButtons, FaceFollowsTheMouseAndTheEnabledState) {
             test::PumpUntil([&] { return shown() == wanted; }, 2000);
             return shown();
         };
-        const POINT centre = test::ScreenPoint(c.button.GetSafeHwnd(), c.place.right / 2, 15);
+        const POINT centre = test::ScreenPoint(c.button.GetSafeHwnd(), size.cx / 2, size.cy / 2);
         test::MoveMouseAway();
         EXPECT_EQ(kNormal, waitFor(kNormal));
         test::MoveMouse(centre);
@@ -80,15 +76,16 @@ TEST(SkinButtons, FaceFollowsTheMouseAndTheEnabledState) {
         test::MoveMouseAway();
         EXPECT_EQ(kNormal, waitFor(kNormal));
 
-        c.enable(false);
+        enable(c.button, false);
         EXPECT_EQ(kDisabled, waitFor(kDisabled));
         test::ClickAt(centre);
         test::PumpFor(100);
         EXPECT_EQ(kDisabled, waitFor(kDisabled)) << "after a click";
         test::MoveMouseAway();
-        c.enable(true);
+        enable(c.button, true);
         EXPECT_EQ(kNormal, waitFor(kNormal));
-        EXPECT_EQ(std::vector<UINT>(2, c.id), dialog.commands) << "two clicks while enabled";
+        const UINT id = ::GetDlgCtrlID(c.button.GetSafeHwnd());
+        EXPECT_EQ(std::vector<UINT>(2, id), dialog.commands) << "two clicks while enabled";
         dialog.commands.clear();
     }
 }
@@ -112,10 +109,10 @@ TEST(AgreementBox, MarkFollowsEveryChangeOfTheStateAtOnce) {
         check.MoveWindow(8, 500, 120, c.height);
         check.UpdateWindow();
         const RECT cells[] = {{0, 0, 16, 16}, {16, 0, 32, 16}};  // unchecked, checked
+        const int side = c.box.right - c.box.left;
         std::vector<test::Pixels> marks;
-        for (const RECT& cell : cells) {
-            marks.push_back(test::RenderOn(strip.get(), c.box.right, c.box.right, &cell));
-        }
+        for (const RECT& cell : cells)
+            marks.push_back(test::RenderOn(strip.get(), side, side, &cell));
         auto shownMark = [&] {
             return test::ClosestPicture(test::CaptureClient(check.GetSafeHwnd()).Crop(c.box),
                                         marks);
@@ -126,7 +123,11 @@ TEST(AgreementBox, MarkFollowsEveryChangeOfTheStateAtOnce) {
             std::function<void()> toggle;
         } actions[] = {
             {"click", [&] { test::ClickAt(test::ScreenPoint(check.GetSafeHwnd(), 40, 10)); }},
-            {"Space", [&] { ::SetFocus(check.GetSafeHwnd()), test::PressKey(VK_SPACE); }},
+            {"Space",
+             [&] {
+                 ::SetFocus(check.GetSafeHwnd());
+                 test::PressKey(VK_SPACE);
+             }},
             {"owner", [&] { check.SetCheck(check.GetCheck() == BST_CHECKED ? 0 : 1); }},
         };
         for (const Action& action : actions) {
