@@ -70,7 +70,7 @@ FirstPaint ToolPanelPaint() {
         ::GetClientRect(window, &client);
         test::Pixels& expected = background->stretched;
         if (expected.width != client.right || expected.height != client.bottom) {
-            expected = test::RenderOnWhite(background->picture.get(), client.right, client.bottom);
+            expected = test::RenderOn(background->picture.get(), client.right, client.bottom);
         }
         std::vector<std::pair<POINT, COLORREF>> samples;
         for (POINT point : kPoints) samples.push_back({point, expected.At(point.x, point.y)});
