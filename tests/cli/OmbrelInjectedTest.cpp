@@ -82,8 +82,7 @@ TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
         {sata, {L'E', DRIVE_REMOVABLE, true, BusTypeScsi}, 3010},  // what Wine answers
         {sata, {L'F', DRIVE_REMOVABLE, false, BusTypeUnknown}, 3010},
         {sata, {L'G', DRIVE_FIXED, true, BusTypeUsb}, 3010},  // a USB hard disk
-        {sata, {L'I', DRIVE_REMOVABLE, true, BusTypeSd}, 0},  // built-in card readers
-        {sata, {L'J', DRIVE_REMOVABLE, true, BusTypeMmc}, 0},
+        {sata, {L'I', DRIVE_REMOVABLE, true, BusTypeSd}, 0},  // a built-in card reader
         {sata, {L'D', DRIVE_FIXED, true, BusTypeScsi}, 0},
         // Windows itself on a USB disk is refused; where the bus is unknown it goes ahead.
         {{L'C', DRIVE_FIXED, true, BusTypeUsb}, sata, 1603},
