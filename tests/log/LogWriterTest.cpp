@@ -42,11 +42,9 @@ TEST_F(LogWriterTest, LineIsTimestampThreeBlanksCodePage936TextAndCrLf) {
     EXPECT_EQ(before.wDay, std::stoi(stamp[3]));
     EXPECT_EQ(text + "\r\n", bytes.substr(kStampLength, text.size() + 2));
     EXPECT_EQ("\r\n", bytes.substr(bytes.size() - 2));  // an empty text: stamp and line end
-}
 
-TEST_F(LogWriterTest, PacketIsOneLineOfUpperCaseHexGroups) {
-    const unsigned char bytes[] = {0x00, 0x0a, 0xff, 0x5F};
-    m_writer.SavePacket(bytes, 4, "packet.txt");
+    const unsigned char packet[] = {0x00, 0x0a, 0xff, 0x5F};
+    m_writer.SavePacket(packet, 4, "packet.txt");
     EXPECT_EQ("00 0A FF 5F \r\n", Bytes(L"packet.txt").substr(kStampLength));
 }
 
@@ -101,19 +99,6 @@ TEST_F(LogWriterTest, NothingGoesThroughAHardLinkAFolderOrANameLeadingOutOfTheFo
     const auto lines = test::SplitLines(Bytes(L"blocked.txt"));
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ("written", lines[0].substr(kStampLength));
-}
-
-TEST_F(LogWriterTest, AReaderHoldingTheWritersLockDelaysTheLineButDoesNotDropIt) {
-    test::WriteBytes(FilePath(L"held.txt"), "");
-    win::UniqueFile reader(CreateFileW(FilePath(L"held.txt").c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    OVERLAPPED beyondFourGigabytes = {};
-    beyondFourGigabytes.OffsetHigh = 1;
-    ASSERT_TRUE(LockFileEx(reader.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, 0x7FFFFFFF,
-                           &beyondFourGigabytes));
-    m_writer.SaveText("written", "held.txt");
-    EXPECT_EQ("written\r\n", Bytes(L"held.txt").substr(kStampLength));
 }
 
 // Four processes write at once, each through its own writer, as two tools and their
