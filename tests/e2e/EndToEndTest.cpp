@@ -39,9 +39,9 @@ protected:
         const LONG got[] = {actual.left, actual.top, actual.right, actual.bottom};
         for (int i = 0; i < 4; ++i) {
             if (std::abs(expected[i] - got[i]) > tolerance) {
+                const RECT wanted = {expected[0], expected[1], expected[2], expected[3]};
                 return ::testing::AssertionFailure()
-                       << test::Describe(actual) << " is not " << test::Describe(design)
-                       << " at 96 DPI scaled to " << GetParam();
+                       << test::Describe(actual) << " is not " << test::Describe(wanted);
             }
         }
         return ::testing::AssertionSuccess();
@@ -106,11 +106,11 @@ INSTANTIATE_TEST_SUITE_P(AtDpi144, Layout, ::testing::Values(144));
 
 // --- Switching --------------------------------------------------------------------------
 
-void FocusAndPress(HWND hWnd, WORD key, WORD modifier = 0) {
+void FocusAndPress(HWND hWnd, WORD key) {
     SetForegroundWindow(hWnd);
-    if (test::WaitFor([hWnd]() { return GetForegroundWindow() == hWnd; }, 3000)) {
-        test::PressKey(key, modifier);
-    }
+    ASSERT_TRUE(test::WaitFor([hWnd]() { return GetForegroundWindow() == hWnd; }, 3000))
+        << "the window did not come to the front";
+    test::PressKey(key);
 }
 
 TEST(Switching, NoWayOfRefusingTheDisableQuestionSwitches) {

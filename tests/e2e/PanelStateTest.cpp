@@ -144,25 +144,84 @@ TEST(PanelState, UpdateQueryLeavesThePanelFreeAndItsNoticeWaitsUntilThePanelIsId
     EXPECT_EQ(kStartOn, test::UsbStorStart());
 }
 
-// Rewrites the program file with its PNG resource `id` replaced by bytes that are no
-// picture. (Wine's UpdateResourceW keeps a resource it is asked to delete.)
-bool BreakPicture(const std::wstring& program, int id) {
-    HANDLE update = BeginUpdateResourceW(program.c_str(), FALSE);
-    char notAPicture[] = "not a picture";
-    const bool replaced =
-        update != nullptr && UpdateResourceW(update, L"PNG", MAKEINTRESOURCEW(id),
-                                             MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
-                                             notAPicture, sizeof(notAPicture));
-    return update != nullptr && EndUpdateResourceW(update, !replaced) && replaced;
+// A resource's type or name: a number, or a string when `text` is not empty.
+struct ResourceName {
+    explicit ResourceName(LPCWSTR name)
+        : id(IS_INTRESOURCE(name) ? LOWORD(reinterpret_cast<ULONG_PTR>(name)) : 0),
+          text(IS_INTRESOURCE(name) ? L"" : name) {}
+    LPCWSTR Get() const { return text.empty() ? MAKEINTRESOURCEW(id) : text.c_str(); }
+    WORD id;
+    std::wstring text;
+};
+
+struct Resource {
+    ResourceName type;
+    ResourceName name;
+    WORD language;
+    std::string bytes;
+};
+
+struct Listing {
+    HMODULE image;
+    std::vector<Resource> found;
+};
+
+BOOL CALLBACK ListLanguage(HMODULE image, LPCWSTR type, LPCWSTR name, WORD language,
+                           LONG_PTR listing) {
+    HRSRC resource = FindResourceExW(image, type, name, language);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(image, resource)));
+    reinterpret_cast<Listing*>(listing)->found.push_back(
+        {ResourceName(type), ResourceName(name), language,
+         std::string(bytes, SizeofResource(image, resource))});
+    return TRUE;
 }
 
-TEST(PanelState, BrokenBackgroundPictureEndsTheToolWithLogLineAndPrompt) {
+BOOL CALLBACK ListName(HMODULE image, LPCWSTR type, LPWSTR name, LONG_PTR listing) {
+    return EnumResourceLanguagesW(image, type, name, &ListLanguage, listing);
+}
+
+BOOL CALLBACK ListType(HMODULE image, LPWSTR type, LONG_PTR listing) {
+    return EnumResourceNamesW(image, type, &ListName, listing);
+}
+
+std::vector<Resource> Resources(const std::wstring& program) {
+    Listing listing = {LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), {}};
+    if (listing.image == nullptr) return {};
+    EnumResourceTypesW(listing.image, &ListType, reinterpret_cast<LONG_PTR>(&listing));
+    FreeLibrary(listing.image);
+    return listing.found;
+}
+
+bool IsPicture(const Resource& resource, int id) {
+    return resource.type.text == L"PNG" && resource.name.id == id;
+}
+
+// Rewrites the program file without its PNG resource `id`. Wine's UpdateResourceW keeps a
+// resource it is asked to delete, so the file is written anew with all the others.
+bool RemovePicture(const std::wstring& program, int id) {
+    const std::vector<Resource> resources = Resources(program);
+    HANDLE update = BeginUpdateResourceW(program.c_str(), TRUE);
+    if (update == nullptr) return false;
+    bool written = true;
+    for (const Resource& r : resources) {
+        if (IsPicture(r, id)) continue;
+        written = written && UpdateResourceW(update, r.type.Get(), r.name.Get(), r.language,
+                                             const_cast<char*>(r.bytes.data()),
+                                             static_cast<DWORD>(r.bytes.size()));
+    }
+    if (!EndUpdateResourceW(update, !written) || !written) return false;
+    const std::vector<Resource> left = Resources(program);
+    const auto removed = [&](const Resource& r) { return IsPicture(r, id); };
+    return left.size() + 1 == resources.size() && std::none_of(left.begin(), left.end(), removed);
+}
+
+TEST(PanelState, MissingPictureEndsTheToolWithLogLineAndPrompt) {
     for (int picture : {138, 139}) {  // the frame, the panel
         SCOPED_TRACE(picture);
         ToolFolder::Options options;
         options.ini = kNoUpdateServer;
         ToolFolder folder(options);
-        ASSERT_TRUE(BreakPicture(folder.Program(), picture));
+        ASSERT_TRUE(RemovePicture(folder.Program(), picture));
         ToolProcess process(folder.Program());
         ASSERT_NE(nullptr, process.WaitForPrompt(kPromptTimeout));
         if (picture == 139) SaveScreenshot(L"e2e-missing-picture");
