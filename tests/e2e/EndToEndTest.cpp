@@ -1,5 +1,5 @@
 // The real tool, started from a folder of its own and used with the mouse and keyboard.
-// Each suite runs in a Wine prefix set up for it (tests/e2e/run-group.sh): the screen's
+// Each suite runs in a Wine prefix set up for it (tests/support/in-prefix-copy.sh): the screen's
 // DPI, the Windows version and the language are the prefix's.
 
 #include <gtest/gtest.h>
@@ -106,13 +106,6 @@ INSTANTIATE_TEST_SUITE_P(AtDpi144, Layout, ::testing::Values(144));
 
 // --- Switching --------------------------------------------------------------------------
 
-void FocusAndPress(HWND hWnd, WORD key) {
-    SetForegroundWindow(hWnd);
-    ASSERT_TRUE(test::WaitFor([hWnd]() { return GetForegroundWindow() == hWnd; }, 3000))
-        << "the window did not come to the front";
-    test::PressKey(key);
-}
-
 TEST(Switching, NoWayOfRefusingTheDisableQuestionSwitches) {
     ASSERT_TRUE(test::SetUsbStorStart(kStartOn));
     ToolSession tool;
@@ -128,14 +121,14 @@ TEST(Switching, NoWayOfRefusingTheDisableQuestionSwitches) {
          [&](HWND) {
              test::MoveMouseAway();
              for (WORD key : {WORD(VK_SPACE), WORD(VK_RETURN), WORD(VK_ESCAPE), WORD(VK_SPACE)}) {
-                 FocusAndPress(panel, key);
+                 EXPECT_TRUE(test::PressKeyIn(panel, key));
              }
          }},
         {"Cancel", true, true, [](HWND q) { test::ClickControl(q, IDC_PROMPT_CANCEL_BUTTON); }},
         {"the question's x", true, true,
          [](HWND q) { test::ClickControl(q, IDC_PROMPT_CLOSE_BUTTON); }},
-        {"Esc", true, false, [](HWND q) { FocusAndPress(q, VK_ESCAPE); }},
-        {"Enter", true, false, [](HWND q) { FocusAndPress(q, VK_RETURN); }},
+        {"Esc", true, false, [](HWND q) { EXPECT_TRUE(test::PressKeyIn(q, VK_ESCAPE)); }},
+        {"Enter", true, false, [](HWND q) { EXPECT_TRUE(test::PressKeyIn(q, VK_RETURN)); }},
     };
     bool pictured = false;
     for (const auto& way : ways) {

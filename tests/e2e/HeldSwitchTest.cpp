@@ -97,11 +97,6 @@ TEST_F(HeldSwitch, ProgressWindowOutlastsEveryCloseUntilTheResultArrives) {
     HWND inner = StartHeldSwitch(IDC_DISABLE_BUTTON);
     ASSERT_NE(nullptr, inner);
     HWND outer = GetWindow(inner, GW_OWNER);
-    auto focusAndPress = [inner](const std::function<void()>& press) {
-        SetForegroundWindow(inner);
-        ASSERT_TRUE(test::WaitFor([inner]() { return GetForegroundWindow() == inner; }, 3000));
-        press();
-    };
     struct Attempt {
         const char* name;
         std::function<void()> act;
@@ -109,9 +104,9 @@ TEST_F(HeldSwitch, ProgressWindowOutlastsEveryCloseUntilTheResultArrives) {
         // The dialog's own test sends these to both of its windows, and its commands.
         {"SC_CLOSE", [&]() { SendMessageW(outer, WM_SYSCOMMAND, SC_CLOSE, 0); }},
         {"WM_CLOSE", [&]() { SendMessageW(outer, WM_CLOSE, 0, 0); }},
-        {"Esc", [&]() { focusAndPress([]() { test::PressKey(VK_ESCAPE); }); }},
-        {"Enter", [&]() { focusAndPress([]() { test::PressKey(VK_RETURN); }); }},
-        {"Alt+F4", [&]() { focusAndPress([]() { test::PressKey(VK_F4, VK_MENU); }); }},
+        {"Esc", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_ESCAPE)); }},
+        {"Enter", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_RETURN)); }},
+        {"Alt+F4", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_F4, VK_MENU)); }},
     };
     SaveScreenshot(L"held-progress");
     for (const Attempt& attempt : attempts) {
@@ -150,13 +145,8 @@ TEST_F(HeldSwitch, ClosingTheToolWaitsForTheResultThenAsksAsUsual) {
          },
          L"U盘启用成功", kStartOn},
         {"Alt+F4 on the frame", kStartOff, IDC_ENABLE_BUTTON, false,
-         [](HWND main) {
-             SetForegroundWindow(main);
-             if (test::WaitFor([main]() { return GetForegroundWindow() == main; }, 3000)) {
-                 test::PressKey(VK_F4, VK_MENU);
-             }
-         },
-         L"U盘启用成功", kStartOn},
+         [](HWND main) { EXPECT_TRUE(test::PressKeyIn(main, VK_F4, VK_MENU)); }, L"U盘启用成功",
+         kStartOn},
         {"WM_CLOSE while the Disable question is open", kStartOn, IDC_DISABLE_BUTTON, true,
          [](HWND main) { PostMessageW(main, WM_CLOSE, 0, 0); }, L"U盘禁用成功", kStartOff},
     };
