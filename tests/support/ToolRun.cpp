@@ -1,0 +1,243 @@
+#include "support/ToolRun.h"
+
+#include <tlhelp32.h>
+
+#include "resource.h"
+#include "support/Controls.h"
+#include "support/TestFiles.h"
+#include "win/UniqueHandle.h"
+
+namespace test {
+
+namespace {
+
+const wchar_t kUsbStor[] = L"SYSTEM\\CurrentControlSet\\Services\\USBSTOR";
+
+std::wstring Variable(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(name, value, MAX_PATH);
+    return value;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisible(HWND hWnd, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == search->processId && ::IsWindowVisible(hWnd)) search->found.push_back(hWnd);
+    return TRUE;
+}
+
+HKEY OpenUsbStor(REGSAM access) {
+    HKEY key = nullptr;
+    ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, 0, access | KEY_WOW64_64KEY, &key);
+    return key;
+}
+
+}  // namespace
+
+POINT ControlCentre(HWND dialog, int id) {
+    const RECT rect = ControlRect(dialog, id);
+    POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ::ClientToScreen(dialog, &centre);
+    return centre;
+}
+
+void WaitUntilStill(HWND dialog, int id) {
+    HWND control = ::GetDlgItem(dialog, id);
+    RECT before = {};
+    ::GetWindowRect(control, &before);
+    WaitFor(
+        [&]() {
+            ::Sleep(200);
+            RECT now = {};
+            ::GetWindowRect(control, &now);
+            const bool still = ::EqualRect(&before, &now) != FALSE;
+            before = now;
+            return still;
+        },
+        3000);
+}
+
+std::string DescribeWindowAt(POINT screen, HWND dialog) {
+    HWND hWnd = ::WindowFromPoint(screen);
+    if (hWnd == nullptr) return "no window";
+    char className[64] = {};
+    ::GetClassNameA(hWnd, className, sizeof(className));
+    HWND root = ::GetAncestor(hWnd, GA_ROOT);
+    std::string text = "a window of class " + std::string(className);
+    if (hWnd == dialog || root == dialog) {
+        text += " in the dialog clicked";
+    } else if (root == ::GetWindow(dialog, GW_OWNER)) {
+        text += ", the dialog's owner (its frame)";
+    } else if (HWND child = ::GetWindow(root, GW_CHILD)) {
+        text += ", a window holding control " + std::to_string(::GetDlgCtrlID(child));
+    }
+    DWORD process = 0;
+    DWORD dialogProcess = 0;
+    ::GetWindowThreadProcessId(hWnd, &process);
+    ::GetWindowThreadProcessId(dialog, &dialogProcess);
+    if (process != dialogProcess) text += ", of another process";
+    if (!::IsWindowEnabled(root)) text += ", disabled";
+    return text;
+}
+
+ToolFolder::ToolFolder(const Options& options)
+    : m_path(Variable(L"SystemDrive") + L"\\" + options.name) {
+    RemoveTree(m_path);
+    ::CreateDirectoryW(m_path.c_str(), nullptr);
+    std::vector<std::pair<std::wstring, std::wstring>> files = options.extraFiles;
+    files.emplace_back(L"TovricOmbrel.exe", L"TovricOmbrel.exe");
+    if (options.withLibrary) {
+        files.emplace_back(options.library, L"HarvaneFeedbackInformation.dll");
+        if (!options.ini.empty())
+            WriteBytes(m_path + L"\\HarvaneFeedbackInformation.ini", options.ini);
+    }
+    for (const auto& file : files) {
+        ::CopyFileW((ProgramDirectory() + L"\\" + file.first).c_str(),
+                    (m_path + L"\\" + file.second).c_str(), FALSE);
+    }
+}
+
+ToolFolder::~ToolFolder() { RemoveTree(m_path); }
+
+ToolProcess::ToolProcess(const std::wstring& program) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::wstring commandLine = L"\"" + program + L"\"";
+    const std::wstring folder = program.substr(0, program.rfind(L'\\'));
+    if (::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                         folder.c_str(), &startup, &info)) {
+        ::CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        m_processId = info.dwProcessId;
+    }
+}
+
+ToolProcess::~ToolProcess() {
+    if (m_process == nullptr) return;
+    if (::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(m_process, 99);
+        ::WaitForSingleObject(m_process, 5000);
+    }
+    ::CloseHandle(m_process);
+}
+
+DWORD ToolProcess::WaitForExit(DWORD timeoutMs) {
+    if (m_process == nullptr || ::WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) {
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_process, &code);
+    return code;
+}
+
+std::vector<HWND> ToolProcess::Windows() const {
+    WindowSearch search = {m_processId, {}};
+    ::EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ToolProcess::WaitForWindowWithControl(int controlId, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor(
+        [&]() {
+            for (HWND hWnd : Windows()) {
+                if (::GetDlgItem(hWnd, controlId) != nullptr) found = hWnd;
+            }
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND ToolProcess::WaitForPanel(DWORD timeoutMs) {
+    // The panel shows during the main window's initialisation, the main window after it.
+    HWND panel = WaitForWindowWithControl(IDC_DISABLE_BUTTON, timeoutMs);
+    if (panel == nullptr || !WaitFor([this]() { return MainWindow() != nullptr; }, timeoutMs)) {
+        return nullptr;
+    }
+    return panel;
+}
+
+HWND ToolProcess::MainWindow() const {
+    for (HWND hWnd : Windows()) {
+        wchar_t title[64] = {};
+        ::GetWindowTextW(hWnd, title, 64);
+        if (std::wstring(title) == L"Ombrel" && ::GetWindow(hWnd, GW_OWNER) == nullptr &&
+            ::GetDlgItem(hWnd, IDC_DISABLE_BUTTON) == nullptr) {
+            return hWnd;
+        }
+    }
+    return nullptr;
+}
+
+HWND ToolProcess::WaitForPrompt(DWORD timeoutMs) {
+    return WaitForWindowWithControl(IDC_PROMPT_TEXT, timeoutMs);
+}
+
+HWND ToolProcess::WaitForProgress(DWORD timeoutMs) {
+    return WaitForWindowWithControl(IDC_PROGRESS_TEXT, timeoutMs);
+}
+
+bool CloseThroughQuestion(ToolProcess& process) {
+    ::PostMessageW(process.MainWindow(), WM_CLOSE, 0, 0);
+    HWND question = process.WaitForWindowWithControl(IDC_FEEDBACK_CLOSE_BUTTON, 15000);
+    return question != nullptr &&
+           ClickUntil(question, IDC_FEEDBACK_CLOSE_BUTTON, [&]() { return !process.Running(); });
+}
+
+bool WaitForProcessesStartedBy(DWORD parentId, DWORD timeoutMs) {
+    std::vector<win::UniqueKernelHandle> children;
+    win::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+         more = ::Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ParentProcessID != parentId) continue;
+        HANDLE child = ::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (child != nullptr) children.emplace_back(child);
+    }
+    bool ended = true;
+    for (const win::UniqueKernelHandle& child : children) {
+        ended = ::WaitForSingleObject(child.Get(), timeoutMs) == WAIT_OBJECT_0 && ended;
+    }
+    return ended;
+}
+
+DWORD UsbStorStart() {
+    DWORD value = 0xFFFFFFFF;
+    DWORD size = sizeof(value);
+    win::UniqueRegKey key(OpenUsbStor(KEY_QUERY_VALUE));
+    if (!key || ::RegQueryValueExW(key.Get(), L"Start", nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
+        return 0xFFFFFFFF;
+    }
+    return value;
+}
+
+bool SetUsbStorStart(DWORD value) {
+    HKEY created = nullptr;
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                      nullptr, &created, nullptr);
+    win::UniqueRegKey key(created);
+    return key &&
+           ::RegSetValueExW(key.Get(), L"Start", 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+}
+
+void RemoveUsbStorKey() {
+    if (win::UniqueRegKey key{OpenUsbStor(KEY_ALL_ACCESS)}) ::RegDeleteTreeW(key.Get(), nullptr);
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, KEY_WOW64_64KEY, 0);
+}
+
+std::wstring AnswerFilePath() {
+    return Variable(L"ProgramData") + L"\\HarvaneFeedback\\CustomerFeedback.txt";
+}
+
+}  // namespace test
