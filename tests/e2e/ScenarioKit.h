@@ -30,7 +30,7 @@ template <typename Condition>
 ::testing::AssertionResult ClickUntil(HWND dialog, int id, Condition done) {
     if (test::ClickUntil(dialog, id, done)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << "three clicks on control " << id << " did nothing; under the cursor: "
+           << "a click on control " << id << " did nothing; under the cursor: "
            << test::DescribeWindowAt(test::ControlCentre(dialog, id), dialog);
 }
 
@@ -47,7 +47,7 @@ public:
         process = std::make_unique<test::ToolProcess>(folder->Program());
     }
     HWND Panel() { return process->WaitForPanel(kStartTimeout); }
-    // Clicks `button` until a prompt or the progress window shows.
+    // Clicks `button`; a prompt or the progress window must show.
     ::testing::AssertionResult Press(HWND panel, int button) {
         return ClickUntil(panel, button, [&]() {
             return process->WaitForPrompt(0) != nullptr || process->WaitForProgress(0) != nullptr;

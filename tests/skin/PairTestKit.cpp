@@ -53,28 +53,9 @@ DWORD WINAPI ActAsUser(void* param) {
 
 }  // namespace
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (::GetTickCount64() >= deadline) return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
 LayeredPairParams WithoutFramePicture(LayeredPairParams params) {
     params.outerImageId = IDB_LOGO;  // a bitmap, not a PNG
     return params;
-}
-
-std::string Describe(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ")-(" +
-           std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
-}
-
-void RaiseInner(HWND inner) {
-    if (inner == nullptr) return;
-    ::SetWindowPos(inner, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 bool OpenModeless(CLayeredOuterDlg& outer, UINT templateId, CWnd& owner) {
@@ -94,18 +75,6 @@ ModalRun RunModal(const std::function<INT_PTR()>& modal,
     run.answer = modal();
     ::WaitForSingleObject(thread.Get(), INFINITE);
     return run;
-}
-
-RECT ControlRect(HWND dialog, int id) {
-    RECT rect = {};
-    ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-void ClickControl(HWND dialog, int id) {
-    const RECT rect = ControlRect(dialog, id);
-    ClickAt(ScreenPoint(dialog, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
 }
 
 }  // namespace test

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "skin/LayeredPair.h"
+#include "support/Controls.h"
 
 namespace test {
 
@@ -20,19 +21,9 @@ public:
 // The pair with a frame picture that cannot be loaded.
 LayeredPairParams WithoutFramePicture(LayeredPairParams params);
 
-// "(left, top)-(right, bottom)", for readable comparisons.
-std::string Describe(const RECT& rect);
-
 // Creates `outer` modeless from its `templateId`, owned by `owner`, shows it and lets it
 // paint; false when its window could not be created.
 bool OpenModeless(CLayeredOuterDlg& outer, UINT templateId, CWnd& owner);
-
-// Wine without a window manager may restack a frame above its inner window once the frame
-// is shown or activated; this puts the inner back on top, where Windows keeps it.
-void RaiseInner(HWND inner);
-
-// Waits without dispatching messages, for a thread that owns no windows.
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs);
 
 // The two windows of a shown pair; `inner` is null when the pair has none.
 struct ShownPair {
@@ -52,10 +43,5 @@ struct ModalRun {
 // thread closes it (WM_CLOSE) so that a failing test ends.
 ModalRun RunModal(const std::function<INT_PTR()>& modal,
                   const std::function<void(const ShownPair&)>& actions);
-
-// The control's rectangle in its dialog's client coordinates.
-RECT ControlRect(HWND dialog, int id);
-// A real click on the control's centre, from any thread.
-void ClickControl(HWND dialog, int id);
 
 }  // namespace test

@@ -20,16 +20,13 @@ void ClickControl(HWND dialog, int id);
 // just appeared may still be laying itself out, and a user clicks what stays put.
 void WaitUntilStill(HWND dialog, int id);
 
-// Clicks the control until `done` holds, up to three times, each once the control stays
-// put: as a user whose click went astray clicks again.
+// One click on the control once it stays put, then waits up to 3 s for `done`. Never
+// clicks again: a control that ignores its first click is a fault to see, not to hide.
 template <typename Condition>
 bool ClickUntil(HWND dialog, int id, Condition done) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        WaitUntilStill(dialog, id);
-        ClickControl(dialog, id);
-        if (WaitFor(done, 3000)) return true;
-    }
-    return false;
+    WaitUntilStill(dialog, id);
+    ClickControl(dialog, id);
+    return WaitFor(done, 3000);
 }
 
 // Wine without a window manager may restack a frame above its inner window once the frame
