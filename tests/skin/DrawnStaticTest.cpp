@@ -65,7 +65,7 @@ protected:
         ASSERT_TRUE(m_dialog.Open([this](test::SkinTestDialog&) {
             for (CDrawTextStatic* label : Labels()) {
                 label->SetTextFont(0, 0);
-                label->SetAlignMode(1);
+                label->SetAlignMode(TextAlign::LineLeft);
                 label->SetWindowText(L"同意同意");
             }
         }));
@@ -90,39 +90,24 @@ protected:
 
 TEST_F(DrawTextStaticTest, AlignmentModePlacesTheText) {
     struct Case {
-        int mode;
+        TextAlign align;
         Placement placement;
     } cases[] = {
-        {0, {Across::kLeft, Down::kMiddle}},   {1, {Across::kLeft, Down::kMiddle}},
-        {2, {Across::kCentre, Down::kMiddle}}, {3, {Across::kRight, Down::kMiddle}},
-        {4, {Across::kLeft, Down::kMiddle}},   {5, {Across::kCentre, Down::kMiddle}},
-        {6, {Across::kLeft, Down::kTop}},      {7, {Across::kLeft, Down::kMiddle}},
-        {8, {Across::kNone, Down::kNone}},     {-1, {Across::kNone, Down::kNone}},
+        {TextAlign::LineLeft, {Across::kLeft, Down::kMiddle}},
+        {TextAlign::LineCentred, {Across::kCentre, Down::kMiddle}},
+        {TextAlign::LineRight, {Across::kRight, Down::kMiddle}},
+        {TextAlign::BlockLeft, {Across::kLeft, Down::kMiddle}},
+        {TextAlign::BlockCentred, {Across::kCentre, Down::kMiddle}},
+        {TextAlign::BlockRight, {Across::kRight, Down::kMiddle}},
+        {TextAlign::BlockLeftFromTop, {Across::kLeft, Down::kTop}},
+        {TextAlign::EditBlockLeft, {Across::kLeft, Down::kMiddle}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
-        m_version.SetAlignMode(c.mode);
+        SCOPED_TRACE(static_cast<int>(c.align));
+        m_version.SetAlignMode(c.align);
         const Placement placement = PlacementOf(Repainted(m_version));
         EXPECT_EQ(c.placement.across, placement.across);
         EXPECT_EQ(c.placement.down, placement.down);
-    }
-}
-
-TEST_F(DrawTextStaticTest, ModeAboveSevenPaintsGroundAndSliceButNoText) {
-    win::ImagePtr panel = test::LoadPicture(IDB_PANEL);
-    m_version.SetBkImage(panel.get());
-    m_version.SetBkImageRect({188, 16, 328, 31});
-    m_version.SetTextColors(kWhite, kWhite);
-    m_dialog.Place(m_version, 20, 250, 140, 15);
-    m_version.SetAlignMode(1);
-    m_version.SetWindowText(L"");
-    const test::Pixels groundAndSlice = Repainted(m_version);
-    m_version.SetWindowText(L"1.0.21.517");
-    ASSERT_FALSE(groundAndSlice == Repainted(m_version)) << "mode 1 draws the text";
-    for (int mode : {8, 9, 100}) {
-        SCOPED_TRACE(mode);
-        m_version.SetAlignMode(mode);
-        EXPECT_TRUE(groundAndSlice == Repainted(m_version));
     }
 }
 
@@ -192,7 +177,7 @@ protected:
 
     // The progress dialog's set-up: white text centred over its picture.
     void LikeTheProgressDialog() {
-        m_text.SetAlignMode(5);
+        m_text.SetAlignMode(TextAlign::BlockCentred);
         m_text.SetFontColor(kWhite);
         m_text.SetBkImage(m_background.get());
         m_text.SetBkImageRect({10, 32, 194, 72});
@@ -228,16 +213,16 @@ TEST_F(DrawStateInfoStaticTest, AlignmentModePlacesTheText) {
     m_dialog.Place(m_text, 10, 32, 300, 60);
     m_text.SetWindowText(L"同意同意");
     struct Case {
-        int mode;
-        Across across;  // every mode centres vertically
+        TextAlign align;
+        Across across;  // each of these centres vertically
     } cases[] = {
-        {0, Across::kLeft},  {1, Across::kLeft}, {2, Across::kCentre},
-        {3, Across::kRight}, {4, Across::kLeft}, {5, Across::kCentre},
-        {6, Across::kRight}, {7, Across::kLeft}, {-4, Across::kLeft},
+        {TextAlign::LineLeft, Across::kLeft},       {TextAlign::LineCentred, Across::kCentre},
+        {TextAlign::LineRight, Across::kRight},     {TextAlign::BlockLeft, Across::kLeft},
+        {TextAlign::BlockCentred, Across::kCentre}, {TextAlign::BlockRight, Across::kRight},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
-        m_text.SetAlignMode(c.mode);
+        SCOPED_TRACE(static_cast<int>(c.align));
+        m_text.SetAlignMode(c.align);
         const Placement placement = PlacementOf(Repainted(m_text));
         EXPECT_EQ(c.across, placement.across);
         EXPECT_EQ(Down::kMiddle, placement.down);

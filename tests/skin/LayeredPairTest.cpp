@@ -34,14 +34,15 @@ public:
     }
     ~ProbeInner() override { m_log.push_back("inner deleted"); }
 
-    std::vector<bool> layouts;  // the `first` argument of each layout
+    std::vector<bool> layouts;  // true for the set-up, false for each layout
     SIZE lastLayoutClient = {};
     std::vector<InnerPlacement> placements;  // each with the outer window at that time
     std::vector<UINT> commands;
 
 protected:
-    void LayoutControls(bool first) override {
-        layouts.push_back(first);
+    void ConfigureControls() override { layouts.push_back(true); }
+    void LayoutControls() override {
+        layouts.push_back(false);
         const RECT client = GetClientRect();
         lastLayoutClient = {client.right, client.bottom};
     }

@@ -58,12 +58,12 @@ TEST(SkinControls, HundredsOfHoverPressAndPaintCyclesLeaveNoGdiObjectBehind) {
         check.SetParentFont();
         version.SetBkImage(panelPicture.get());
         version.SetBkImageRect({188, 16, 328, 31});
-        version.SetAlignMode(0);
+        version.SetAlignMode(TextAlign::BlockLeft);
     }));
     ASSERT_TRUE(progressDialog.Open([&](test::SkinTestDialog&) {
         progress.SetBkImage(progressPicture.get());
         progress.SetBkImageRect({10, 32, 194, 72});
-        progress.SetAlignMode(5);
+        progress.SetAlignMode(TextAlign::BlockCentred);
         progress.SetWindowText(L"正在禁用，请稍等");
     }));
     panel.Place(disable, 50, 545, 58, 18);
