@@ -46,7 +46,8 @@ public:
 protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
-    void LayoutControls(bool first) override;
+    void ConfigureControls() override;
+    void LayoutControls() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnTimer(UINT_PTR id) override;
@@ -57,6 +58,11 @@ private:
     static const SwitchFlow kDisableFlow;
     static const SwitchFlow kEnableFlow;
 
+    void PlaceWindowButtons(const RECT& client);
+    void PlaceVersionLine(const RECT& client);
+    void PlaceSwitchButtons(const RECT& client);
+    RECT MoreToolsRect(const RECT& client) const;
+    void PlaceAgreementRow(const RECT& client);
     void StartupCheck();
     static void FailStartup(const wchar_t* logText, const wchar_t* promptText, float scale);
     void ApplyButtons(AgreementState state);

@@ -9,9 +9,6 @@
 
 namespace {
 
-// Every size of a pair is a design value times the scale, truncated toward zero.
-int Truncate(float value) { return static_cast<int>(value); }
-
 // Neither key may close or trigger anything in a skinned window.
 bool IsEscapeOrEnter(const MSG& msg) {
     return msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_RETURN);
@@ -27,14 +24,6 @@ void DrawStretched(Gdiplus::Image& image, HDC hDC, const RECT& area) {
 }
 
 }  // namespace
-
-float ScaleForDpi(int dpi) { return dpi > 100 ? static_cast<float>(dpi / 96.0) : 1.0f; }
-
-float ScreenScale() {
-    win::WindowDC screen(nullptr);
-    if (screen.Get() == nullptr) return 1.0f;
-    return ScaleForDpi(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
-}
 
 // ---- inner dialog ----
 
@@ -54,7 +43,8 @@ BOOL CLayeredInnerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     // Without its picture the dialog keeps the template's layout.
     if (BackgroundImage() != nullptr) {
-        LayoutControls(true);
+        ConfigureControls();
+        LayoutControls();
         m_bLaidOut = true;
     }
     return TRUE;
@@ -67,7 +57,7 @@ bool CLayeredInnerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
             result = TRUE;
             return true;
         case WM_SIZE:
-            if (m_bLaidOut) LayoutControls(false);
+            if (m_bLaidOut) LayoutControls();
             return false;
         case WM_NCHITTEST:
             return m_params.Draggable() &&

@@ -9,14 +9,9 @@
 #include <memory>
 
 #include "skin/LayeredPairParams.h"
+#include "skin/Scaling.h"
 #include "win/Dialog.h"
 #include "win/Gdiplus.h"
-
-// The scale of pixel sizes for a screen of `dpi` logical pixels per inch: dpi / 96 above
-// 100, else 1.0.
-float ScaleForDpi(int dpi);
-// The same for the screen's vertical pixels per inch; 1.0 without a screen context.
-float ScreenScale();
 
 class CLayeredOuterDlg;
 
@@ -29,9 +24,10 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:
-    // Places and configures the controls; `first` only for the call from initialisation.
-    // Runs again on every resize once the first layout has run.
-    virtual void LayoutControls(bool /*first*/) {}
+    // Sets the controls up: once, at initialisation, before the first layout.
+    virtual void ConfigureControls() {}
+    // Places the controls: at initialisation, and again on every resize after that.
+    virtual void LayoutControls() {}
 
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
