@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "resource.h"
 #include "skin/SkinTestKit.h"
 #include "support/ReceiverWindow.h"
 #include "win/UniqueHandle.h"
@@ -60,11 +59,6 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
         ::Sleep(10);
     }
     return true;
-}
-
-LayeredPairParams WithoutFramePicture(LayeredPairParams params) {
-    params.outerImageId = IDB_LOGO;  // a bitmap, not a PNG
-    return params;
 }
 
 std::string Describe(const RECT& r) {
