@@ -339,11 +339,6 @@ TEST_F(PairTest, OnlyTheWorkersCloseRequestEndsTheProgressWindow) {
     for (CExecutePromptDlg* progress :
          {&withFrame, static_cast<CExecutePromptDlg*>(&withoutFrame)}) {
         SCOPED_TRACE(progress == &withFrame ? "whole pair" : "frame picture missing");
-        // The control panel forwards the worker's request on the user-interface thread.
-        test::ReceiverWindow panel(WM_CLOSE_PROGRESS, WM_CLOSE_PROGRESS);
-        panel.onMessage = [&](const test::ReceivedMessage&) {
-            progress->SendMessage(WM_CLOSE_PROGRESS);
-        };
         bool endedEarly = false;
         const test::ModalRun run = test::RunModal(
             [&] { return progress->DoModal(); },
@@ -356,7 +351,8 @@ TEST_F(PairTest, OnlyTheWorkersCloseRequestEndsTheProgressWindow) {
                     }
                 }
                 endedEarly = test::WaitFor([&] { return !::IsWindowVisible(pair.outer); }, 500);
-                ::SendMessageTimeoutW(panel.Handle(), WM_CLOSE_PROGRESS, 0, 0, SMTO_NORMAL, 5000,
+                // The worker's request, as the control panel forwards it.
+                ::SendMessageTimeoutW(pair.outer, WM_CLOSE_PROGRESS, 0, 0, SMTO_NORMAL, 5000,
                                       nullptr);
             });
         EXPECT_EQ(IDOK, run.answer);
