@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "resource.h"
 #include "skin/SkinTestKit.h"
 #include "support/ReceiverWindow.h"
 #include "win/UniqueHandle.h"
@@ -52,11 +51,6 @@ DWORD WINAPI ActAsUser(void* param) {
 }
 
 }  // namespace
-
-LayeredPairParams WithoutFramePicture(LayeredPairParams params) {
-    params.outerImageId = IDB_LOGO;  // a bitmap, not a PNG
-    return params;
-}
 
 bool OpenModeless(CLayeredOuterDlg& outer, UINT templateId, CWnd& owner) {
     if (!outer.Create(templateId, &owner)) return false;

@@ -1,6 +1,5 @@
 #include "skin/SkinTestKit.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "skin/ResourceImage.h"
@@ -24,7 +23,6 @@ void SkinTestDialog::DoDataExchange() {
 
 BOOL SkinTestDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    // Only the controls under test show, so that none paints over another.
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
         bool bound = false;
@@ -103,17 +101,10 @@ int ClosestPicture(const Pixels& shown, const std::vector<Pixels>& references) {
     return closest;
 }
 
-RECT InkBounds(const Pixels& pixels, const RECT& area) {
-    RECT bounds = {area.right, area.bottom, area.left, area.top};
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            const COLORREF c = pixels.At(x, y);
-            if (GetRValue(c) >= 200 && GetGValue(c) >= 200 && GetBValue(c) >= 200) continue;
-            bounds = {std::min<LONG>(bounds.left, x), std::min<LONG>(bounds.top, y),
-                      std::max<LONG>(bounds.right, x + 1), std::max<LONG>(bounds.bottom, y + 1)};
-        }
-    }
-    return bounds.left < bounds.right ? bounds : RECT{};
+std::vector<Pixels> RenderAll(const std::vector<WORD>& ids, int width, int height) {
+    std::vector<Pixels> pictures;
+    for (WORD id : ids) pictures.push_back(RenderOn(LoadPicture(id).get(), width, height));
+    return pictures;
 }
 
 win::ImagePtr LoadPicture(WORD id) {

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the drawn controls' tests: a real dialog with controls bound to it, and the
-// pixels a window shows compared with the pictures it should show.
+// The drawn controls in a real dialog, and the pixels a window shows compared with the
+// pictures it should show.
 
 #include <windows.h>
 
@@ -14,8 +14,8 @@
 
 namespace test {
 
-// A modeless dialog from `templateId`, shown on top of everything, whose controls are
-// bound to the objects given (the others are hidden); it records the commands it receives.
+// A modeless, topmost dialog whose controls are bound to the objects given (the others
+// hidden, so that none paints over another); it records the commands it receives.
 class SkinTestDialog : public CDialog {
 public:
     SkinTestDialog(UINT templateId, std::vector<std::pair<int, CSubclassWnd*>> controls);
@@ -42,22 +42,19 @@ struct Pixels {
     Pixels Crop(const RECT& area) const;
 };
 
-// What the window's client area shows now.
 Pixels CaptureClient(HWND hWnd);
 // `image` (or its `source` rectangle) stretched over `width` x `height` on `ground`.
 Pixels RenderOn(Gdiplus::Image* image, int width, int height, const RECT* source = nullptr,
                 COLORREF ground = RGB(255, 255, 255));
+// The pictures `ids`, each stretched over `width` x `height`.
+std::vector<Pixels> RenderAll(const std::vector<WORD>& ids, int width, int height);
 // The index of the reference that `shown` is closest to, or -1 when none is close.
 int ClosestPicture(const Pixels& shown, const std::vector<Pixels>& references);
-// The smallest rectangle holding every clearly dark pixel (text on white) in `area`;
-// empty when there is none.
-RECT InkBounds(const Pixels& pixels, const RECT& area);
 
 win::ImagePtr LoadPicture(WORD id);
 POINT ScreenPoint(HWND hWnd, int clientX, int clientY);
 
-// Dispatches this thread's messages until `done` holds, asking after each one; false
-// after `timeoutMs`.
+// Dispatches this thread's messages until `done` holds; false after `timeoutMs`.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
 
 }  // namespace test
