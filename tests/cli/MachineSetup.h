@@ -56,9 +56,9 @@ inline Stored Get(const std::wstring& key, const wchar_t* name) {
 // Creates the key and sets the value; does nothing for kMissing.
 inline void Put(const std::wstring& key, const wchar_t* name, const Stored& value) {
     HKEY created = nullptr;
-    if (value.exists && !RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
-                                         KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &created,
-                                         nullptr)) {
+    if (value.exists &&
+        !RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                         KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &created, nullptr)) {
         const win::UniqueRegKey owner(created);
         RegSetValueExW(created, name, 0, value.type, value.data.data(), DWORD(value.data.size()));
     }

@@ -38,8 +38,9 @@ ProgramRun Start(std::wstring commandLine) {
     test::TempDir dir;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     auto create = [&](const wchar_t* name) {
-        return win::UniqueKernelHandle(CreateFileW((dir / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                                   &inherit, CREATE_ALWAYS, 0, nullptr));
+        return win::UniqueKernelHandle(CreateFileW((dir / name).c_str(), GENERIC_WRITE,
+                                                   FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                                                   nullptr));
     };
     const win::UniqueKernelHandle out = create(L"out"), err = create(L"err");
     STARTUPINFOW startup = {};

@@ -13,7 +13,8 @@ bool Loaded(const std::wstring& module) { return GetModuleHandleW(module.c_str()
 
 TEST(FeedbackLibrary, LoadsOnlyAWholeLibraryByItsFullPath) {
     test::TempDir empty;
-    const std::wstring beside = test::ProgramDirectory(), missingExport = beside + L"\\missing-export";
+    const std::wstring beside = test::ProgramDirectory(),
+                       missingExport = beside + L"\\missing-export";
     wchar_t previous[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(beside.c_str());  // where a relative folder would find the library

@@ -49,7 +49,8 @@ TEST(ProtectedFolder, AnExistingFolderIsJudgedByItsOwnerReparsePointAndList) {
         {L"O:BA", folder, protect},  // no list at all: anyone may do anything
         {L"O:BAD:(A;;WO;;;WD)", folder, protect},
     };
-    const LocalMemory own = FromText(L"S-1-5-21-7-7-7-500", true);  // this process's new files' owner
+    const LocalMemory own =
+        FromText(L"S-1-5-21-7-7-7-500", true);  // this process's new files' owner
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.descriptor << " attributes " << c.attributes);
         EXPECT_EQ(c.expected, JudgeFolder(c.attributes, FromText(c.descriptor).get(), own.get()));

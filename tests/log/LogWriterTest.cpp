@@ -29,9 +29,9 @@ TEST_F(LogWriterTest, LineIsTimestampThreeBlanksCodePage936TextAndCrLf) {
     m_writer.SaveText("", "Ombrel.txt");
     // GBK: 盘 C5CC, 禁 BDFB, 用 D3C3, 失 CAA7, 败 B0DC.
     const std::string stamp = R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \d{3}ms\]   )";
-    EXPECT_TRUE(std::regex_match(Bytes(L"Ombrel.txt"),
-                                 std::regex(stamp + "U\xC5\xCC\xBD\xFB\xD3\xC3\xCA\xA7\xB0\xDC\r\n" +
-                                            stamp + "\r\n")))
+    EXPECT_TRUE(std::regex_match(
+        Bytes(L"Ombrel.txt"),
+        std::regex(stamp + "U\xC5\xCC\xBD\xFB\xD3\xC3\xCA\xA7\xB0\xDC\r\n" + stamp + "\r\n")))
         << Bytes(L"Ombrel.txt");
     const unsigned char packet[] = {0x00, 0x0a, 0xff, 0x5F};
     m_writer.SavePacket(packet, 4, "packet.txt");
@@ -59,8 +59,8 @@ TEST_F(LogWriterTest, FileAtTheLimitStaysAndOneByteMoreMovesToTheSingleBackup) {
 TEST_F(LogWriterTest, NothingGoesThroughAHardLinkAFolderOrANameLeadingOutOfTheFolder) {
     test::TempDir outside;
     test::WriteBytes(outside / L"target.txt", "theirs");
-    ASSERT_TRUE(CreateHardLinkW(Path(L"linked.txt").c_str(), (outside / L"target.txt").c_str(),
-                                nullptr));
+    ASSERT_TRUE(
+        CreateHardLinkW(Path(L"linked.txt").c_str(), (outside / L"target.txt").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Path(L"blocked.txt").c_str(), nullptr));
     const std::wstring leaf = outside.Path().substr(outside.Path().rfind(L'\\') + 1);
     for (const std::wstring& name : {std::wstring(L"linked.txt"), std::wstring(L"blocked.txt"),
