@@ -41,16 +41,12 @@ int Ombrel(std::vector<std::wstring> words, RegistryAccess& registry, InjectedVo
     return RunOmbrel(words, context);
 }
 
-int Ombrel(std::vector<std::wstring> words, RegistryAccess& registry) {
-    InjectedVolumes none;
-    return Ombrel(words, registry, none);
-}
-
 TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
     Machine start;
     start.uas = true;
     start.uasStart = Dword(2);
     MachineRegistry machine;
+    InjectedVolumes none;
     // disable --scope all saves two values and the list of absent ones, then writes three;
     // enable restores three values, then deletes the three saved ones.
     const std::vector<std::wstring> disable = {L"disable", L"--scope", L"all"},
@@ -63,11 +59,11 @@ TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
                              << (silently ? " silently" : ""));
                 Arrange(start);
                 if (words == &enable) {
-                    ASSERT_EQ(0, Ombrel(disable, machine));
+                    ASSERT_EQ(0, Ombrel(disable, machine, none));
                 }
                 const std::string before = Snapshot();
                 FaultyRegistry registry(failAt, silently);
-                EXPECT_EQ(1603, Ombrel(*words, registry));
+                EXPECT_EQ(1603, Ombrel(*words, registry, none));
                 EXPECT_EQ(before, Snapshot());
             }
         }
@@ -94,9 +90,9 @@ TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
         for (const wchar_t* scope : {L"usb", L"all"}) {
             const std::vector<std::wstring> words = {L"disable", L"--scope", scope,
                                                      L"--pending-exit", L"3010"};
-            InjectedVolumes machine, again;
-            machine.system = again.system = c.system;
-            machine.volumes = again.volumes = {c.volume};
+            InjectedVolumes machine;
+            machine.system = c.system;
+            machine.volumes = {c.volume};
             Arrange(Machine());
             EXPECT_EQ(c.exitCode, Ombrel(words, registry, machine)) << c.volume.letter;
             EXPECT_EQ(c.exitCode == 1603 ? Dword(3) : Dword(4), Get(kUsbStor, L"Start"));
@@ -104,7 +100,7 @@ TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
                 std::wstring(L"mounted=") + c.volume.letter + L": pending=replug";
             EXPECT_EQ(c.exitCode == 3010, machine.text.find(replug) != std::wstring::npos);
             // Nothing changed this time: no restart asked for at every boot.
-            EXPECT_EQ(c.exitCode == 1603 ? 1603 : 0, Ombrel(words, registry, again));
+            EXPECT_EQ(c.exitCode == 1603 ? 1603 : 0, Ombrel(words, registry, machine));
         }
     }
 }

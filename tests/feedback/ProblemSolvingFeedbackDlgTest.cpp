@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <shlobj.h>
 #include <windows.h>
 
 #include <functional>
@@ -17,13 +16,6 @@ namespace {
 
 const UINT kRunScript = WM_APP + 0x31;
 const INT_PTR kLeftOpen = 0x7B0;  // the test ended a question that was still open
-
-// Where the library records answers, one line each.
-std::wstring AnswerFile() {
-    wchar_t common[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, common, CSIDL_COMMON_APPDATA, FALSE);
-    return std::wstring(common) + L"\\HarvaneFeedback\\CustomerFeedback.txt";
-}
 
 // The feedback library as the main window holds it: loaded from a folder of its own, its
 // record filled, wired to `dialog`; the pages it opens reach the recording browser.
@@ -66,7 +58,7 @@ INT_PTR Show(CProblemSolvingFeedbackDlg& dialog, const std::function<void(HWND)>
     return result;
 }
 
-std::vector<std::string> Answers() { return test::SplitLines(test::ReadBytes(AnswerFile())); }
+std::vector<std::string> Answers() { return test::SplitLines(test::ReadBytes(test::AnswerFile())); }
 
 TEST(FeedbackDialog, AClickOnAnAnswerRecordsItOnceAsksForFeedbackAndEnds) {
     win::GdiplusSession gdiplus;
@@ -85,7 +77,7 @@ TEST(FeedbackDialog, AClickOnAnAnswerRecordsItOnceAsksForFeedbackAndEnds) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.id << " at " << c.cursor.x << "," << c.cursor.y);
-        DeleteFileW(AnswerFile().c_str());
+        DeleteFileW(test::AnswerFile().c_str());
         CProblemSolvingFeedbackDlg dialog;
         WiredLibrary library(dialog);
         const INT_PTR result = Show(dialog, [&](HWND inner) {
@@ -104,9 +96,14 @@ TEST(FeedbackDialog, AClickOnAnAnswerRecordsItOnceAsksForFeedbackAndEnds) {
         if (!c.answer) continue;
         EXPECT_EQ(0u, lines[0].find(std::string("tool=10119\tversion=1.0.21.517\tanswer=") +
                                     c.answer + "\ttime="));
+        // Exactly one page: a last one opened afterwards shows any opened by mistake.
+        library.browser.WaitForPages(1);
+        BSTR last = SysAllocString(L"https://last.example/");
+        EXPECT_EQ(1, library.binding.OpenUrl(last));
+        SysFreeString(last);
         EXPECT_EQ(
             std::vector<std::string>{"https://fb.example/ask?toolId=10119&version=1.0.21.517"},
-            test::AllPagesOpened(library.binding, library.browser, 1));
+            library.browser.PagesBefore("https://last.example/"));
     }
 }
 

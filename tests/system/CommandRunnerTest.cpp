@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/TestFiles.h"
 #include "system/CommandRunner.h"
-#include "system/ProcessFolders.h"
-#include "system/Wow64Probe.h"
 
 namespace {
 
@@ -70,22 +67,14 @@ TEST(CommandRunner, EndsWhatTheCommandLeavesRunningInsteadOfWaitingForIt) {
     }
 }
 
-// A copy of the planted stand-in for the length of one test.
-struct PlantedCopy {
-    explicit PlantedCopy(const std::wstring& target) : path(target) {
-        const std::wstring source = test::ProgramDirectory() + L"\\" + L"" PLANTED_TOOL_PATH;
-        EXPECT_TRUE(CopyFileW(source.c_str(), path.c_str(), FALSE));
-    }
-    ~PlantedCopy() { DeleteFileW(path.c_str()); }
-    std::wstring path;
-};
-
 TEST(CommandRunner, InterpreterAndRegAreNeverTakenFromTheProgramOrCurrentFolder) {
     test::TempDir current;
-    std::vector<std::unique_ptr<PlantedCopy>> planted;
+    const std::wstring planted = test::ProgramDirectory() + L"\\" + L"" PLANTED_TOOL_PATH;
+    std::vector<std::wstring> copies;
     for (const std::wstring& folder : {test::ProgramDirectory(), current.Path()}) {
         for (const wchar_t* name : {L"\\cmd.exe", L"\\reg.exe"}) {
-            planted.push_back(std::make_unique<PlantedCopy>(folder + name));
+            copies.push_back(folder + name);
+            EXPECT_TRUE(CopyFileW(planted.c_str(), copies.back().c_str(), FALSE));
         }
     }
     wchar_t previous[MAX_PATH] = {};
@@ -94,7 +83,7 @@ TEST(CommandRunner, InterpreterAndRegAreNeverTakenFromTheProgramOrCurrentFolder)
     std::wstring output;
     EXPECT_TRUE(RunCommand(L"reg add HKCU\\Software\\OmbrelTest /v Planted /d 1 /f", output));
     SetCurrentDirectoryW(previous);
-
+    for (const std::wstring& copy : copies) DeleteFileW(copy.c_str());
     EXPECT_EQ(std::wstring::npos, output.find(L"PLANTED")) << "a planted program ran";
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\OmbrelTest"))
         << "the real reg did not write the value";
