@@ -7,7 +7,7 @@
 #include "feedback/ToolIdentity.h"
 
 TEST(FeedbackAnswers, EachAnswerIsOneLineInvalidOnesAreRefusedAndALinkIsNotWrittenThrough) {
-    const std::wstring file = test::AnswerFile();
+    const std::wstring file = test::AnswerFilePath();
     test::RemoveTree(file.substr(0, file.rfind(L'\\')));  // created again when missing
     test::LibraryFolder folder;
     folder.WriteConfig("");

@@ -2,13 +2,14 @@
 // A temporary folder holding a copy of the feedback library from beside the test program
 // and, once written, its configuration file.
 
-#include <shlobj.h>
 #include <windows.h>
 
 #include <string>
 
 #include "feedback/FeedbackLibrary.h"
 #include "support/TestFiles.h"
+#include "support/Text.h"
+#include "support/ToolRun.h"
 
 namespace test {
 
@@ -33,20 +34,5 @@ public:
 private:
     TempDir m_dir;
 };
-
-// Where the library records answers, one line each.
-inline std::wstring AnswerFile() {
-    wchar_t common[MAX_PATH] = {};
-    ::SHGetSpecialFolderPathW(nullptr, common, CSIDL_COMMON_APPDATA, FALSE);
-    return std::wstring(common) + L"\\HarvaneFeedback\\CustomerFeedback.txt";
-}
-
-inline std::string Utf8(const std::wstring& text) {
-    std::string bytes(text.size() * 3, '\0');
-    bytes.resize(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       &bytes[0], static_cast<int>(bytes.size()), nullptr,
-                                       nullptr));
-    return bytes;
-}
 
 }  // namespace test

@@ -58,7 +58,9 @@ INT_PTR Show(CProblemSolvingFeedbackDlg& dialog, const std::function<void(HWND)>
     return result;
 }
 
-std::vector<std::string> Answers() { return test::SplitLines(test::ReadBytes(test::AnswerFile())); }
+std::vector<std::string> Answers() {
+    return test::SplitLines(test::ReadBytes(test::AnswerFilePath()));
+}
 
 TEST(FeedbackDialog, AClickOnAnAnswerRecordsItOnceAsksForFeedbackAndEnds) {
     win::GdiplusSession gdiplus;
@@ -77,7 +79,7 @@ TEST(FeedbackDialog, AClickOnAnAnswerRecordsItOnceAsksForFeedbackAndEnds) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.id << " at " << c.cursor.x << "," << c.cursor.y);
-        DeleteFileW(test::AnswerFile().c_str());
+        DeleteFileW(test::AnswerFilePath().c_str());
         CProblemSolvingFeedbackDlg dialog;
         WiredLibrary library(dialog);
         const INT_PTR result = Show(dialog, [&](HWND inner) {
