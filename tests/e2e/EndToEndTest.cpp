@@ -32,25 +32,20 @@ protected:
     // A design length at 96 DPI, as the screen's DPI makes it.
     int Scaled(int length) const { return length * GetParam() / 96; }
     // Rounding may move an edge by one pixel once scaled.
-    ::testing::AssertionResult IsScaled(const RECT& design, const RECT& actual) const {
+    void ExpectScaled(const RECT& design, const RECT& actual, int what) const {
         const int tolerance = GetParam() == 96 ? 0 : 1;
-        const LONG expected[] = {Scaled(design.left), Scaled(design.top), Scaled(design.right),
-                                 Scaled(design.bottom)};
-        const LONG got[] = {actual.left, actual.top, actual.right, actual.bottom};
-        for (int i = 0; i < 4; ++i) {
-            if (std::abs(expected[i] - got[i]) > tolerance) {
-                const RECT wanted = {expected[0], expected[1], expected[2], expected[3]};
-                return ::testing::AssertionFailure()
-                       << test::Describe(actual) << " is not " << test::Describe(wanted);
-            }
-        }
-        return ::testing::AssertionSuccess();
+        EXPECT_NEAR(Scaled(design.left), actual.left, tolerance) << what;
+        EXPECT_NEAR(Scaled(design.top), actual.top, tolerance) << what;
+        EXPECT_NEAR(Scaled(design.right), actual.right, tolerance) << what;
+        EXPECT_NEAR(Scaled(design.bottom), actual.bottom, tolerance) << what;
     }
     // The main window's frame around the panel: left, top, right and bottom margins.
-    ::testing::AssertionResult FramesThePanel(HWND main, HWND panel) const {
+    void ExpectFramed(HWND main, HWND panel) const {
         const RECT outer = Rect(main), inner = Rect(panel);
-        return IsScaled({5, 4, 5, 7}, {inner.left - outer.left, inner.top - outer.top,
-                                       outer.right - inner.right, outer.bottom - inner.bottom});
+        ExpectScaled({5, 4, 5, 7},
+                     {inner.left - outer.left, inner.top - outer.top, outer.right - inner.right,
+                      outer.bottom - inner.bottom},
+                     0);
     }
 };
 
@@ -65,8 +60,8 @@ TEST_P(Layout, PanelAndControlsScaleTheMainWindowIsCentredAndTheTopStripDragsBot
     if (GetParam() == 96) SaveScreenshot(L"e2e-main-window", panel, IDC_DISABLE_BUTTON);
 
     RECT at = Rect(panel);
-    EXPECT_TRUE(IsScaled({0, 0, 400, 600}, {0, 0, at.right - at.left, at.bottom - at.top}));
-    EXPECT_TRUE(FramesThePanel(main, panel));
+    ExpectScaled({0, 0, 400, 600}, {0, 0, at.right - at.left, at.bottom - at.top}, 0);
+    ExpectFramed(main, panel);
     const RECT outer = Rect(main);
     EXPECT_NEAR((GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, outer.left, 1);
     EXPECT_NEAR((GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2, outer.top, 1);
@@ -80,7 +75,7 @@ TEST_P(Layout, PanelAndControlsScaleTheMainWindowIsCentredAndTheTopStripDragsBot
         {IDC_MINIMISE_BUTTON, {340, 0, 366, 34}},
     };
     for (const auto& control : controls) {
-        EXPECT_TRUE(IsScaled(control.design, test::ControlRect(panel, control.id))) << control.id;
+        ExpectScaled(control.design, test::ControlRect(panel, control.id), control.id);
     }
 
     // The top strip drags panel and frame together; below it nothing moves.
@@ -88,7 +83,7 @@ TEST_P(Layout, PanelAndControlsScaleTheMainWindowIsCentredAndTheTopStripDragsBot
                     {at.left + Scaled(150) + 60, at.top + Scaled(15) + 40}, 5);
     EXPECT_TRUE(test::WaitFor([&]() { return Rect(panel).left == at.left + 60; }, 3000));
     EXPECT_EQ(at.top + 40, Rect(panel).top);
-    EXPECT_TRUE(FramesThePanel(main, panel));
+    ExpectFramed(main, panel);
     at = Rect(panel);
     test::DragMouse({at.left + Scaled(150), at.top + Scaled(60)},
                     {at.left + Scaled(200), at.top + Scaled(110)}, 5);

@@ -138,8 +138,6 @@ TEST_F(HeldSwitch, ClosingTheToolWaitsForTheResultThenAsksAsUsual) {
         const wchar_t* result;
         DWORD after;
     } cases[] = {
-        {"WM_CLOSE", kStartOff, IDC_ENABLE_BUTTON, false,
-         [](HWND main) { PostMessageW(main, WM_CLOSE, 0, 0); }, L"U盘启用成功", kStartOn},
         {"taskbar Close, twice", kStartOff, IDC_ENABLE_BUTTON, false,
          [](HWND main) {
              PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);

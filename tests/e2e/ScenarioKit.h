@@ -25,14 +25,7 @@ const DWORD kPromptTimeout = 15000;
 const DWORD kStartOn = 3;
 const DWORD kStartOff = 4;
 
-// test::ClickUntil for assertions: a failure names the window that was under the cursor.
-template <typename Condition>
-::testing::AssertionResult ClickUntil(HWND dialog, int id, Condition done) {
-    if (test::ClickUntil(dialog, id, done)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "a click on control " << id << " did nothing; under the cursor: "
-           << test::DescribeWindowAt(test::ControlCentre(dialog, id), dialog);
-}
+using test::ClickUntil;
 
 // No update server unless a test serves one: a closed local port answers at once.
 inline const char kNoUpdateServer[] =
@@ -48,7 +41,7 @@ public:
     }
     HWND Panel() { return process->WaitForPanel(kStartTimeout); }
     // Clicks `button`; a prompt or the progress window must show.
-    ::testing::AssertionResult Press(HWND panel, int button) {
+    bool Press(HWND panel, int button) {
         return ClickUntil(panel, button, [&]() {
             return process->WaitForPrompt(0) != nullptr || process->WaitForProgress(0) != nullptr;
         });

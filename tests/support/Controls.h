@@ -1,7 +1,7 @@
 #pragma once
 // A dialog's controls seen from outside, as a user sees them, and clicked with real input;
-// descriptions of windows and rectangles for failure messages. ControlCentre,
-// WaitUntilStill and DescribeWindowAt live in ToolRun.cpp, which the benchmark builds too.
+// rectangles described for failure messages. ControlCentre and WaitUntilStill live in
+// ToolRun.cpp, which the benchmark builds too.
 
 #include <windows.h>
 
@@ -35,7 +35,5 @@ void RaiseInner(HWND inner);
 
 // "(left, top)-(right, bottom)".
 std::string Describe(const RECT& rect);
-// Which window a click at `screen` reaches, told relative to `dialog`.
-std::string DescribeWindowAt(POINT screen, HWND dialog);
 
 }  // namespace test

@@ -63,29 +63,6 @@ void WaitUntilStill(HWND dialog, int id) {
         3000);
 }
 
-std::string DescribeWindowAt(POINT screen, HWND dialog) {
-    HWND hWnd = ::WindowFromPoint(screen);
-    if (hWnd == nullptr) return "no window";
-    char className[64] = {};
-    ::GetClassNameA(hWnd, className, sizeof(className));
-    HWND root = ::GetAncestor(hWnd, GA_ROOT);
-    std::string text = "a window of class " + std::string(className);
-    if (hWnd == dialog || root == dialog) {
-        text += " in the dialog clicked";
-    } else if (root == ::GetWindow(dialog, GW_OWNER)) {
-        text += ", the dialog's owner (its frame)";
-    } else if (HWND child = ::GetWindow(root, GW_CHILD)) {
-        text += ", a window holding control " + std::to_string(::GetDlgCtrlID(child));
-    }
-    DWORD process = 0;
-    DWORD dialogProcess = 0;
-    ::GetWindowThreadProcessId(hWnd, &process);
-    ::GetWindowThreadProcessId(dialog, &dialogProcess);
-    if (process != dialogProcess) text += ", of another process";
-    if (!::IsWindowEnabled(root)) text += ", disabled";
-    return text;
-}
-
 ToolFolder::ToolFolder(const Options& options)
     : m_path(Variable(L"SystemDrive") + L"\\" + options.name) {
     RemoveTree(m_path);
