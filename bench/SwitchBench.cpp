@@ -30,8 +30,8 @@ HWND WaitForControl(const test::ToolProcess& tool, int controlId) {
     return nullptr;
 }
 
-// Clicks the prompt's OK button until the prompt is gone and returns its text. A click
-// made the moment a window appears may reach it before it is ready, as no user's would.
+// Clicks the prompt's OK button once it stays put, waits for the prompt to go and returns
+// its text.
 std::wstring Answer(HWND prompt) {
     if (prompt == nullptr) return std::wstring();
     const std::wstring text = test::ControlText(prompt, IDC_PROMPT_TEXT);
