@@ -112,7 +112,7 @@ class Table:
             for kind, name in (("gdi", "GDI objects"), ("handles", "kernel handles")):
                 self.growth(f"{name} over {what}", f"{prefix}_{kind}_before",
                             f"{prefix}_{kind}_after", measured=opened)
-        self.growth("kernel handles of the real tool over its 5 switches (read from outside)",
+        self.growth("kernel handles of the real tool over its 15 switches (read from outside)",
                     "tool_started_kernel_handles", "tool_switched_kernel_handles", "—")
 
     def memory(self, figure, start, end):
@@ -147,7 +147,7 @@ def main():
     table.switch()
     table.console()
     table.cycles()
-    table.memory("memory of the real tool: after start → after 5 switches", "tool_started",
+    table.memory("memory of the real tool: after start → after 15 switches", "tool_started",
                  "tool_switched")
     table.memory("memory of the panel process: after start → after the cycles",
                  "panel_started", "panel_cycled")
