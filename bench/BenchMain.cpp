@@ -26,30 +26,26 @@ void ReportSeries(const char* name, const std::vector<double>& values) {
     bench::Report((std::string(name) + "_runs").c_str(), static_cast<double>(values.size()));
 }
 
-// Each round starts the minimal dialog and then the tool, so that a drift of the machine
-// falls on both alike; one unmeasured round first fills the caches.
+// Each pair starts the minimal dialog and then the tool, so that a drift of the machine
+// falls on both alike; one unmeasured pair first fills the caches.
 int Startup(int runs) {
     test::ToolFolder folder(bench::BenchFolderOptions());
     const std::wstring minimal = test::ProgramDirectory() + L"\\" + bench::kMinimalDialogProgram;
     const bench::FirstPaint toolPaint = bench::ToolPanelPaint();
     const bench::FirstPaint minimalPaint = bench::MinimalDialogPaint();
-    std::vector<double> toolMs, minimalMs;
+    bench::PairedRuns pairs;
     for (int round = 0; round <= runs; ++round) {
         const double floor = bench::TimeToFirstPaint(minimal, minimalPaint);
         const double tool = bench::TimeToFirstPaint(folder.Program(), toolPaint);
-        if (round == 0) continue;
-        if (floor >= 0) minimalMs.push_back(floor);
-        if (tool >= 0) toolMs.push_back(tool);
+        if (round > 0) pairs.Add(tool, floor, "showed no first paint within 20 s");
     }
-    ReportSeries("startup_tool_ms", toolMs);
-    ReportSeries("startup_minimal_ms", minimalMs);
-    return toolMs.size() == static_cast<size_t>(runs) ? 0 : 1;
+    pairs.Report("startup", "startup_tool_ms", "startup_minimal_ms");
+    return pairs.Kept() == static_cast<size_t>(runs) ? 0 : 1;
 }
 
 int Switch(int runs) {
     const bench::SwitchRuns switches = bench::TimeSwitches(runs);
-    ReportSeries("switch_enable_ms", switches.enableMs);
-    ReportSeries("switch_runner_ms", bench::TimeCommandRunner(runs));
+    switches.enableAndRunner.Report("switch", "switch_enable_ms", "switch_runner_ms");
     bench::Report("switch_ok", switches.allSucceeded ? 1 : 0);
     bench::ReportFigures("tool_started", switches.afterStart);
     bench::ReportFigures("tool_switched", switches.afterSwitches);

@@ -75,6 +75,13 @@ std::wstring EnableCommand() {
            kUsbStorStartValue + L"\" /d " + std::to_wstring(kStartEnabled) + L" /t REG_DWORD /f";
 }
 
+// The Enable command line through the runner; negative when it fails.
+double TimeRunnerOnce() {
+    std::wstring output;
+    Stopwatch watch;
+    return RunCommand(EnableCommand(), output) == 1 ? watch.Ms() : -1;
+}
+
 }  // namespace
 
 SwitchRuns TimeSwitches(int runs) {
@@ -92,20 +99,10 @@ SwitchRuns TimeSwitches(int runs) {
         const bool disabled = Disable(tool, panel);
         const double ms = TimedEnable(tool, panel, enabled);
         if (!disabled || !enabled || ms < 0) result.allSucceeded = false;
-        if (ms >= 0) result.enableMs.push_back(ms);
+        result.enableAndRunner.Add(ms, TimeRunnerOnce(), "showed no result");
     }
     result.afterSwitches = ToolFigures(panel);
     return result;
-}
-
-std::vector<double> TimeCommandRunner(int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        std::wstring output;
-        Stopwatch watch;
-        if (RunCommand(EnableCommand(), output) == 1) times.push_back(watch.Ms());
-    }
-    return times;
 }
 
 }  // namespace bench

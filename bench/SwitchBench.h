@@ -9,17 +9,15 @@
 namespace bench {
 
 struct SwitchRuns {
-    std::vector<double> enableMs;  // one per timed Enable
-    bool allSucceeded = true;      // every result prompt told of success
-    ProcessFigures afterStart;     // the tool's own figures, read from outside
+    PairedRuns enableAndRunner;  // each timed Enable, then the runner's reg add
+    bool allSucceeded = true;    // every result prompt told of success
+    ProcessFigures afterStart;   // the tool's own figures, read from outside
     ProcessFigures afterSwitches;
 };
 
-// Starts the tool once and times `runs` Enables; an untimed Disable (with its question)
-// comes before each, so the runs do not depend on the value found in the registry.
+// Starts the tool once and times `runs` Enables, each followed at once by its floor, the
+// Enable command line through RunCommand in this process; an untimed Disable (with its
+// question) comes before each, so the runs do not depend on the value in the registry.
 SwitchRuns TimeSwitches(int runs);
-
-// `runs` timings of the Enable command line through RunCommand, in this process.
-std::vector<double> TimeCommandRunner(int runs);
 
 }  // namespace bench
