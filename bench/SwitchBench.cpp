@@ -46,14 +46,19 @@ bool Disable(const test::ToolProcess& tool, HWND panel) {
     return Answer(WaitForControl(tool, IDC_PROMPT_TEXT)) == L"U盘禁用成功";
 }
 
-// Milliseconds from the button's release to the result prompt; negative without one.
-double TimedEnable(const test::ToolProcess& tool, HWND panel, bool& succeeded) {
+// Milliseconds from the button's release (at `releaseTicks`) to the result prompt; negative
+// without one.
+double TimedEnable(const test::ToolProcess& tool, HWND panel, bool& succeeded,
+                   LONGLONG& releaseTicks) {
     const POINT centre = test::ControlCentre(panel, IDC_ENABLE_BUTTON);
     test::MoveMouse(centre);
     ::Sleep(100);
     test::PressMouse(centre);
     ::Sleep(60);
     Stopwatch watch;
+    LARGE_INTEGER release;
+    ::QueryPerformanceCounter(&release);
+    releaseTicks = release.QuadPart;
     test::ReleaseMouse(centre);  // a button acts on its release
     HWND prompt = WaitForControl(tool, IDC_PROMPT_TEXT);
     const double ms = watch.Ms();
@@ -84,7 +89,7 @@ double TimeRunnerOnce() {
 
 }  // namespace
 
-SwitchRuns TimeSwitches(int runs) {
+SwitchRuns TimeSwitches(int runs, const EnableObserver& afterEnable) {
     SwitchRuns result;
     test::ToolFolder folder(BenchFolderOptions());
     test::ToolProcess tool(folder.Program());
@@ -97,8 +102,10 @@ SwitchRuns TimeSwitches(int runs) {
     for (int i = 0; i < runs; ++i) {
         bool enabled = false;
         const bool disabled = Disable(tool, panel);
-        const double ms = TimedEnable(tool, panel, enabled);
+        LONGLONG releaseTicks = 0;
+        const double ms = TimedEnable(tool, panel, enabled, releaseTicks);
         if (!disabled || !enabled || ms < 0) result.allSucceeded = false;
+        if (afterEnable && ms >= 0) afterEnable(tool.Id(), releaseTicks, ms);
         result.enableAndRunner.Add(ms, TimeRunnerOnce(), "showed no result");
     }
     result.afterSwitches = ToolFigures(panel);

@@ -5,12 +5,18 @@
 #include "app/OwnDirectoryUse.h"
 #include "app/TovricOmbrelDlg.h"
 #include "system/ProcessFolders.h"
+#include "system/StepTimes.h"
 #include "win/Gdiplus.h"
 
 BOOL CTovricOmbrelApp::InitInstance() {
+    TimedStep gdiplusStart("gdiplus-start");
     win::GdiplusSession gdiplus;
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
-    ::InitCommonControlsEx(&controls);
+    gdiplusStart.End();
+    {
+        TimedStep step("common-controls");
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
+        ::InitCommonControlsEx(&controls);
+    }
 
     // Held for the process's life, so another instance from this directory keeps it.
     OwnDirectoryUse directoryUse(ProgramDirectory());

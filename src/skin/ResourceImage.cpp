@@ -1,5 +1,7 @@
 #include "skin/ResourceImage.h"
 
+#include "system/StepTimes.h"
+
 namespace {
 
 HFONT BaseFont(HWND hWnd) {
@@ -12,6 +14,7 @@ HFONT BaseFont(HWND hWnd) {
 }  // namespace
 
 int LoadPngResource(win::ImagePtr& image, WORD id) {
+    const TimedStep step("decode", id);
     HMODULE module = ::GetModuleHandleW(nullptr);
     HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
     if (resource == nullptr) return 0;

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "skin/ResourceImage.h"
+#include "system/StepTimes.h"
 #include "win/Gdi.h"
 
 namespace {
@@ -86,6 +87,7 @@ Gdiplus::Image* CSkinButton::CurrentFace() const {
 }
 
 void CSkinButton::PaintFace(HDC target, const RECT& area, bool trimFace) const {
+    const TimedStep step("paint-button", ::GetDlgCtrlID(m_hWnd));
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     win::MemoryCanvas canvas(target, width, height);
