@@ -44,6 +44,8 @@ int Startup(int runs) {
         if (round > 0) pairs.Add(tool, floor, "showed no first paint within 20 s");
     }
     pairs.Report("startup", "startup_tool_ms", "startup_minimal_ms");
+    bench::ReportFigures("startup_tool", bench::FiguresAfterStart(folder.Program(), toolPaint));
+    bench::ReportFigures("startup_minimal", bench::FiguresAfterStart(minimal, minimalPaint));
     return pairs.Kept() == static_cast<size_t>(runs) ? 0 : 1;
 }
 

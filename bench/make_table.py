@@ -121,6 +121,14 @@ class Table:
                     f"{self.number(prefix + '_working_set_mb'):.1f} MB working set")
         self.add(figure, f"{text(start)} → {text(end)}", "—", "—", "—", None)
 
+    def private_bytes(self):
+        tool = self.number("startup_tool_private_mb")
+        floor = self.number("startup_minimal_private_mb")
+        over = tool - floor
+        self.add("private bytes a second after the first paint", f"{tool:.1f} MB",
+                 f"{floor:.1f} MB (minimal dialog)", f"{over:+.1f} MB", "≤ floor + 6 MB",
+                 over <= 6 if over == over else False)
+
     def files(self):
         for key, name in (("exe", "TovricOmbrel.exe"), ("dll", "HarvaneFeedbackInformation.dll")):
             size, stripped = self.number(f"{key}_bytes"), self.number(f"{key}_stripped_bytes")
@@ -147,6 +155,7 @@ def main():
     table.switch()
     table.console()
     table.cycles()
+    table.private_bytes()
     table.memory("memory of the real tool: after start → after 15 switches", "tool_started",
                  "tool_switched")
     table.memory("memory of the panel process: after start → after the cycles",
