@@ -171,7 +171,9 @@ void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
     m_pInner = CreateInner();
     m_pInner->SetScale(m_fScale);
     m_pInner->m_pOuter = this;
+    TimedStep windowCreation("inner-window", m_params.innerTemplateId);
     m_pInner->Create(m_params.innerTemplateId, this);
+    windowCreation.End();
     // The first placement scales the sum of the margins, later ones each margin: at some
     // scales the two differ by a pixel.
     const PairMargins& m = m_params.margins;
