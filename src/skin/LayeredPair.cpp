@@ -167,6 +167,10 @@ void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
     m_pInner->SetScale(m_fScale);
     m_pInner->m_pOuter = this;
     m_pInner->Create(m_params.innerTemplateId, this);
+    PlaceInnerFirst(frame);
+}
+
+void CLayeredOuterDlg::PlaceInnerFirst(const RECT& frame) {
     // The first placement scales the sum of the margins, later ones each margin: at some
     // scales the two differ by a pixel.
     const PairMargins& m = m_params.margins;
@@ -174,7 +178,6 @@ void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
                          Truncate(frame.top + m_fScale * m.top),
                          Truncate((frame.right - frame.left) - m_fScale * (m.left + m.right)),
                          Truncate((frame.bottom - frame.top) - m_fScale * (m.top + m.bottom)));
-    m_pInner->ShowWindow(SW_SHOW);
 }
 
 bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -183,7 +186,10 @@ bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
             OnMove();
             return false;
         case WM_SHOWWINDOW:
-            if (wParam != 0) PostMessage(WM_RAISE_INNER);
+            if (wParam == 0) return false;
+            // Shown by a call, not brought back with its owner.
+            if (lParam == 0) ShowInner();
+            PostMessage(WM_RAISE_INNER);
             return false;
         case WM_RAISE_INNER:
             RaiseInner();
@@ -191,6 +197,18 @@ bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         default:
             return CDialog::OnMessage(message, wParam, lParam, result);
     }
+}
+
+void CLayeredOuterDlg::ShowInner() {
+    // Not before: the frame is centred only after its initialisation, and an inner window
+    // shown then would be seen jumping along. It shows as first placed, now around the
+    // frame's final place, and is then placed as the frame keeps it: the same paints as
+    // ever, so every pixel of the pair stays as it was.
+    if (!m_pInner || !m_pInner->IsWindow() || m_pInner->IsWindowVisible()) return;
+    const RECT window = GetWindowRect();
+    PlaceInnerFirst(FirstInnerFrame(window, TargetRect(window)));
+    m_pInner->ShowWindow(SW_SHOW);
+    OnMove();
 }
 
 void CLayeredOuterDlg::RaiseInner() {
