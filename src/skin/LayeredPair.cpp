@@ -167,6 +167,7 @@ void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
     m_pInner->SetScale(m_fScale);
     m_pInner->m_pOuter = this;
     m_pInner->Create(m_params.innerTemplateId, this);
+    m_bInnerShown = false;
     PlaceInnerFirst(frame);
 }
 
@@ -187,8 +188,7 @@ bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
             return false;
         case WM_SHOWWINDOW:
             if (wParam == 0) return false;
-            // Shown by a call, not brought back with its owner.
-            if (lParam == 0) ShowInner();
+            if (!m_bInnerShown) ShowInner();
             PostMessage(WM_RAISE_INNER);
             return false;
         case WM_RAISE_INNER:
@@ -204,7 +204,8 @@ void CLayeredOuterDlg::ShowInner() {
     // shown then would be seen jumping along. It shows as first placed, now around the
     // frame's final place, and is then placed as the frame keeps it: the same paints as
     // ever, so every pixel of the pair stays as it was.
-    if (!m_pInner || !m_pInner->IsWindow() || m_pInner->IsWindowVisible()) return;
+    if (!m_pInner || !m_pInner->IsWindow()) return;
+    m_bInnerShown = true;  // from now on the system shows and hides it with its owner
     const RECT window = GetWindowRect();
     PlaceInnerFirst(FirstInnerFrame(window, TargetRect(window)));
     m_pInner->ShowWindow(SW_SHOW);

@@ -103,7 +103,7 @@ private:
     void CreateInnerWindow(const RECT& frame);
     void PlaceInnerFirst(const RECT& frame);
     void OnMove();
-    // The inner window shows when its frame is shown, where the frame stands by then.
+    // The inner window shows when its frame is first shown, where the frame stands by then.
     void ShowInner();
     void RaiseInner();
     // The margins at this scale, each truncated on its own.
@@ -111,4 +111,5 @@ private:
 
     win::ImagePtr m_pBkImage;
     std::unique_ptr<CLayeredInnerDlg> m_pInner;
+    bool m_bInnerShown = false;
 };

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -205,32 +204,29 @@ TEST_F(PairTest, PairIsPlacedAtItsScaleAndItsFrameIsClearOrShadowed) {
     }
 }
 
+template <typename Pair>
+std::unique_ptr<CLayeredOuterDlg> Make(CWnd* owner) {
+    return std::make_unique<Pair>(owner);
+}
+
+std::unique_ptr<CLayeredOuterDlg> MakeMainWindow(CWnd* /*owner*/) {
+    return std::make_unique<CTovricOmbrelDlg>(nullptr);  // no folder of its own to remove
+}
+
 // A user never sees an inner window jump: where it first shows, against the frame's final
 // place, is where it stays. The main window opens modeless, the others modal as the tool
 // runs them; each over the backdrop as its owner, at the screen's scale (1.0).
 TEST_F(PairTest, InnerWindowFirstShowsWhereItStays) {
     struct Case {
         const wchar_t* name;
-        std::function<std::unique_ptr<CLayeredOuterDlg>(CWnd*)> make;
+        std::unique_ptr<CLayeredOuterDlg> (*make)(CWnd* owner);
         UINT end;    // the message that ends it modal; 0: modeless
         RECT inner;  // in the outer window
     } cases[] = {
-        {L"main-window",
-         [](CWnd*) { return std::make_unique<CTovricOmbrelDlg>(nullptr); },
-         0,
-         {5, 4, 405, 604}},
-        {L"prompt",
-         [](CWnd* owner) { return std::make_unique<CPromptDlg>(owner); },
-         WM_CLOSE,
-         {5, 3, 331, 149}},
-        {L"progress",
-         [](CWnd* owner) { return std::make_unique<CExecutePromptDlg>(owner); },
-         WM_CLOSE_PROGRESS,
-         {14, 12, 218, 116}},
-        {L"closing-question",
-         [](CWnd* owner) { return std::make_unique<CProblemSolvingFeedbackDlg>(owner); },
-         WM_CLOSE,
-         {5, 4, 405, 472}},
+        {L"main-window", &MakeMainWindow, 0, {5, 4, 405, 604}},
+        {L"prompt", &Make<CPromptDlg>, WM_CLOSE, {5, 3, 331, 149}},
+        {L"progress", &Make<CExecutePromptDlg>, WM_CLOSE_PROGRESS, {14, 12, 218, 116}},
+        {L"closing-question", &Make<CProblemSolvingFeedbackDlg>, WM_CLOSE, {5, 4, 405, 472}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name, c.name + wcslen(c.name)));
