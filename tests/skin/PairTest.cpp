@@ -228,13 +228,13 @@ TEST_F(PairTest, InnerWindowFirstShowsWhereItStays) {
         {L"progress", &Make<CExecutePromptDlg>, WM_CLOSE_PROGRESS, {14, 12, 218, 116}},
         {L"closing-question", &Make<CProblemSolvingFeedbackDlg>, WM_CLOSE, {5, 4, 405, 472}},
     };
+    const std::wstring screenshots = test::ProgramDirectory() + L"\\..\\screenshots";
+    ::CreateDirectoryW(screenshots.c_str(), nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name, c.name + wcslen(c.name)));
         const std::unique_ptr<CLayeredOuterDlg> pair = c.make(&m_owner);
         RECT frame = {}, inner = {};
-        FirstShowWatch watch(
-            test::ProgramDirectory() + L"\\..\\screenshots\\first-shown-" + c.name + L".png",
-            kGreen);
+        FirstShowWatch watch(screenshots + L"\\first-shown-" + c.name + L".png", kGreen);
         if (c.end == 0) {
             ASSERT_TRUE(test::OpenModeless(*pair, IDD_MAIN_WINDOW, m_owner));
             frame = pair->GetWindowRect();
