@@ -174,6 +174,11 @@ void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
     TimedStep windowCreation("inner-window", m_params.innerTemplateId);
     m_pInner->Create(m_params.innerTemplateId, this);
     windowCreation.End();
+    m_bInnerShown = false;
+    PlaceInnerFirst(frame);
+}
+
+void CLayeredOuterDlg::PlaceInnerFirst(const RECT& frame) {
     // The first placement scales the sum of the margins, later ones each margin: at some
     // scales the two differ by a pixel.
     const PairMargins& m = m_params.margins;
@@ -181,7 +186,6 @@ void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
                          Truncate(frame.top + m_fScale * m.top),
                          Truncate((frame.right - frame.left) - m_fScale * (m.left + m.right)),
                          Truncate((frame.bottom - frame.top) - m_fScale * (m.top + m.bottom)));
-    m_pInner->ShowWindow(SW_SHOW);
 }
 
 bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -190,7 +194,9 @@ bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
             OnMove();
             return false;
         case WM_SHOWWINDOW:
-            if (wParam != 0) PostMessage(WM_RAISE_INNER);
+            if (wParam == 0) return false;
+            if (!m_bInnerShown) ShowInner();
+            PostMessage(WM_RAISE_INNER);
             return false;
         case WM_RAISE_INNER:
             RaiseInner();
@@ -198,6 +204,19 @@ bool CLayeredOuterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         default:
             return CDialog::OnMessage(message, wParam, lParam, result);
     }
+}
+
+void CLayeredOuterDlg::ShowInner() {
+    // Not before: the frame is centred only after its initialisation, and an inner window
+    // shown then would be seen jumping along. It shows as first placed, now around the
+    // frame's final place, and is then placed as the frame keeps it: the same paints as
+    // ever, so every pixel of the pair stays as it was.
+    if (!m_pInner || !m_pInner->IsWindow()) return;
+    m_bInnerShown = true;  // from now on the system shows and hides it with its owner
+    const RECT window = GetWindowRect();
+    PlaceInnerFirst(FirstInnerFrame(window, TargetRect(window)));
+    m_pInner->ShowWindow(SW_SHOW);
+    OnMove();
 }
 
 void CLayeredOuterDlg::RaiseInner() {

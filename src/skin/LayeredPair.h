@@ -1,8 +1,8 @@
 #pragma once
 // A skinned window is a pair of dialogs seen as one: a layered outer frame drawn from one
 // PNG, and an inner dialog laid over it that carries the controls and paints its own
-// background. The outer creates, places, moves and deletes the inner; dragging the inner's
-// caption strip moves the outer along.
+// background. The outer creates, places, shows, moves and deletes the inner; dragging the
+// inner's caption strip moves the outer along.
 
 #include <windows.h>
 
@@ -105,11 +105,15 @@ protected:
 private:
     void PushPicture(const RECT& target, POINT position);
     void CreateInnerWindow(const RECT& frame);
+    void PlaceInnerFirst(const RECT& frame);
     void OnMove();
+    // The inner window shows when its frame is first shown, where the frame stands by then.
+    void ShowInner();
     void RaiseInner();
     // The margins at this scale, each truncated on its own.
     PairMargins ScaledMargins() const;
 
     win::ImagePtr m_pBkImage;
     std::unique_ptr<CLayeredInnerDlg> m_pInner;
+    bool m_bInnerShown = false;
 };

@@ -1,22 +1,27 @@
 // The prompt's and the progress window's skinned pairs over a green backdrop: where they
 // sit at a scale, what of the frame is transparent, which part drags the pair, what the
 // prompt shows for each type, which answer each way of closing it gives, and that the
-// progress window ends only when the worker asks.
+// progress window ends only when the worker asks. Every pair of the tool, the main window
+// and the closing question included, shows its inner window only where it stays.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/TovricOmbrelDlg.h"
+#include "feedback/ProblemSolvingFeedbackDlg.h"
 #include "skin/ExecutePromptDlg.h"
 #include "skin/PairTestKit.h"
 #include "skin/PromptDlg.h"
 #include "skin/ScreenCapture.h"
 #include "skin/SkinTestKit.h"
 #include "support/ReceiverWindow.h"
+#include "support/TestFiles.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -29,13 +34,75 @@ RECT WindowRect(HWND hWnd) {
     return rect;
 }
 
-// The inner window's rectangle as seen from the outer window's corner.
-std::string InnerInOuter(HWND inner, HWND outer) {
-    RECT rect = WindowRect(inner);
-    const RECT frame = WindowRect(outer);
+// `rect` as seen from the corner of `frame`.
+std::string Within(RECT rect, const RECT& frame) {
     ::OffsetRect(&rect, -frame.left, -frame.top);
     return test::Describe(rect);
 }
+
+// The inner window's rectangle as seen from the outer window's corner.
+std::string InnerInOuter(HWND inner, HWND outer) {
+    return Within(WindowRect(inner), WindowRect(outer));
+}
+
+// Watches this thread's windows from a hook, for the first window owned by a layered one:
+// its place at the first message it gets while visible, and a screenshot once it has
+// drawn its background there.
+class FirstShowWatch {
+public:
+    FirstShowWatch(std::wstring screenshot, COLORREF ground)
+        : m_screenshot(std::move(screenshot)), m_ground(ground) {
+        s_watch = this;
+        m_hook = ::SetWindowsHookExW(WH_CALLWNDPROCRET, &Hook, nullptr, ::GetCurrentThreadId());
+    }
+    ~FirstShowWatch() {
+        ::UnhookWindowsHookEx(m_hook);
+        s_watch = nullptr;
+    }
+    FirstShowWatch(const FirstShowWatch&) = delete;
+    FirstShowWatch& operator=(const FirstShowWatch&) = delete;
+
+    bool seen = false;
+    RECT inner = {};
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto& call = *reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        const HWND owner = ::GetWindow(call.hwnd, GW_OWNER);
+        if (code == HC_ACTION && s_watch != nullptr && ::IsWindowVisible(call.hwnd) &&
+            owner != nullptr && (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYERED)) {
+            s_watch->Saw(call);
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    void Saw(const CWPRETSTRUCT& call) {
+        if (!seen) inner = WindowRect(call.hwnd);
+        seen = true;
+        if (call.message != WM_ERASEBKGND || m_shot) return;
+        m_shot = true;
+        // The display lags behind: wait until it shows what the window drew at its corner.
+        const POINT at = {WindowRect(call.hwnd).left + 10, WindowRect(call.hwnd).top + 10};
+        test::WaitFor(
+            [&] {
+                ::MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, 0);
+                const COLORREF shown = test::ScreenPixel(at);
+                return shown != m_ground &&
+                       shown == ::GetPixel(win::WindowDC(call.hwnd).Get(), 10, 10);
+            },
+            1000);
+        test::SaveScreenPng(
+            {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, m_screenshot);
+    }
+
+    static FirstShowWatch* s_watch;
+    std::wstring m_screenshot;
+    COLORREF m_ground;
+    bool m_shot = false;
+    HHOOK m_hook = nullptr;
+};
+
+FirstShowWatch* FirstShowWatch::s_watch = nullptr;
 
 LayeredPairParams WithoutFramePicture(LayeredPairParams params) {
     params.outerImageId = IDB_LOGO;  // a bitmap, not a PNG
@@ -134,6 +201,59 @@ TEST_F(PairTest, PairIsPlacedAtItsScaleAndItsFrameIsClearOrShadowed) {
         ::SetWindowPos(outer.GetSafeHwnd(), nullptr, 101, 57, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         EXPECT_EQ(test::Describe(c.inner), InnerInOuter(innerWindow, outer.GetSafeHwnd()));
+    }
+}
+
+template <typename Pair>
+std::unique_ptr<CLayeredOuterDlg> Make(CWnd* owner) {
+    return std::make_unique<Pair>(owner);
+}
+
+std::unique_ptr<CLayeredOuterDlg> MakeMainWindow(CWnd* /*owner*/) {
+    return std::make_unique<CTovricOmbrelDlg>(nullptr);  // no folder of its own to remove
+}
+
+// A user never sees an inner window jump: where it first shows, against the frame's final
+// place, is where it stays. The main window opens modeless, the others modal as the tool
+// runs them; each over the backdrop as its owner, at the screen's scale (1.0).
+TEST_F(PairTest, InnerWindowFirstShowsWhereItStays) {
+    struct Case {
+        const wchar_t* name;
+        std::unique_ptr<CLayeredOuterDlg> (*make)(CWnd* owner);
+        UINT end;    // the message that ends it modal; 0: modeless
+        RECT inner;  // in the outer window
+    } cases[] = {
+        {L"main-window", &MakeMainWindow, 0, {5, 4, 405, 604}},
+        {L"prompt", &Make<CPromptDlg>, WM_CLOSE, {5, 3, 331, 149}},
+        {L"progress", &Make<CExecutePromptDlg>, WM_CLOSE_PROGRESS, {14, 12, 218, 116}},
+        {L"closing-question", &Make<CProblemSolvingFeedbackDlg>, WM_CLOSE, {5, 4, 405, 472}},
+    };
+    const std::wstring screenshots = test::ProgramDirectory() + L"\\..\\screenshots";
+    ::CreateDirectoryW(screenshots.c_str(), nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name, c.name + wcslen(c.name)));
+        const std::unique_ptr<CLayeredOuterDlg> pair = c.make(&m_owner);
+        RECT frame = {}, inner = {};
+        FirstShowWatch watch(screenshots + L"\\first-shown-" + c.name + L".png", kGreen);
+        if (c.end == 0) {
+            ASSERT_TRUE(test::OpenModeless(*pair, IDD_MAIN_WINDOW, m_owner));
+            frame = pair->GetWindowRect();
+            inner = pair->Inner()->GetWindowRect();
+        } else {
+            test::RunModal([&] { return pair->DoModal(); },
+                           [&](const test::ShownPair& shown) {
+                               frame = WindowRect(shown.outer);
+                               inner = WindowRect(shown.inner);
+                               ::PostMessageW(shown.outer, c.end, 0, 0);
+                           });
+        }
+        ASSERT_TRUE(watch.seen);
+        EXPECT_EQ(test::Describe(c.inner), Within(inner, frame));
+        EXPECT_EQ(test::Describe(c.inner), Within(watch.inner, frame)) << "where it first showed";
+        // Gone from the screen too, so that the next screenshot shows nothing of it.
+        pair->DestroyWindow();
+        const POINT centre = {(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2};
+        test::PumpUntil([&] { return test::ScreenPixel(centre) == kGreen; });
     }
 }
 
