@@ -13,6 +13,7 @@
 #include "win/Dialog.h"
 #include "win/Gdiplus.h"
 
+class CKeptPictures;
 class CLayeredOuterDlg;
 
 class CLayeredInnerDlg : public CDialog {
@@ -65,6 +66,9 @@ public:
     // Multiplies every pixel size and margin of the pair; set before the window is created.
     void SetScale(float scale) { m_fScale = scale; }
     float GetScale() const { return m_fScale; }
+    // Borrows the frame's and the inner window's pictures from `pictures` instead of
+    // decoding them for this showing; set before the window is created.
+    void UseKeptPictures(CKeptPictures* pictures) { m_pKeptPictures = pictures; }
     // The inner dialog, or null before initialisation, without the outer picture and
     // after the windows are gone.
     CLayeredInnerDlg* Inner() const { return m_pInner.get(); }
@@ -99,6 +103,10 @@ protected:
     bool m_bMoveInner;  // while set, moving the outer window moves the inner one
 
 private:
+    friend class CLayeredInnerDlg;  // borrows the kept pictures
+
+    // The frame's picture, decoded on first need; null while it cannot be.
+    Gdiplus::Image* FramePicture();
     void PushPicture(const RECT& target, POINT position);
     void CreateInnerWindow(const RECT& frame);
     void OnMove();
@@ -107,5 +115,9 @@ private:
     PairMargins ScaledMargins() const;
 
     win::ImagePtr m_pBkImage;
+    CKeptPictures* m_pKeptPictures = nullptr;
     std::unique_ptr<CLayeredInnerDlg> m_pInner;
 };
+
+// The pair's design size at `scale`, each side truncated: the frame of a centred pair.
+SIZE ScaledDesignSize(const LayeredPairParams& params, float scale);

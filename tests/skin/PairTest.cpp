@@ -45,9 +45,10 @@ LayeredPairParams WithoutFramePicture(LayeredPairParams params) {
 class PairTest : public ::testing::Test {
 protected:
     void SetUp() override { test::MoveMouseAway(); }
-    // The progress window or a prompt of `type` showing `text`, modeless at `scale`.
+    // The progress window or a prompt of `type` showing `text`, modeless at `scale`,
+    // borrowing `pictures` when given.
     CLayeredOuterDlg& Show(bool progress, float scale, int type = kPromptQuestion,
-                           const std::wstring& text = L"") {
+                           const std::wstring& text = L"", CKeptPictures* pictures = nullptr) {
         TearDown();
         if (progress) {
             m_shown = std::make_unique<CExecutePromptDlg>();
@@ -58,6 +59,7 @@ protected:
             m_shown = std::move(prompt);
         }
         m_shown->SetScale(scale);
+        m_shown->UseKeptPictures(pictures);
         EXPECT_TRUE(test::OpenModeless(*m_shown, progress ? IDD_PROGRESS_OUTER : IDD_PROMPT_OUTER,
                                        m_owner));
         EXPECT_NE(nullptr, m_shown->Inner());
@@ -134,6 +136,24 @@ TEST_F(PairTest, PairIsPlacedAtItsScaleAndItsFrameIsClearOrShadowed) {
         ::SetWindowPos(outer.GetSafeHwnd(), nullptr, 101, 57, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         EXPECT_EQ(test::Describe(c.inner), InnerInOuter(innerWindow, outer.GetSafeHwnd()));
+    }
+}
+
+// Pictures kept from one showing to the next show exactly what freshly decoded ones show:
+// shown again, at another scale and back, every pixel of the pair as without them.
+TEST_F(PairTest, KeptPicturesShowEveryPixelAsFreshlyDecodedOnes) {
+    for (bool progress : {true, false}) {
+        CKeptPictures kept;
+        for (float scale : {1.0f, 1.0f, 1.25f, 1.0f}) {
+            SCOPED_TRACE(std::string(progress ? "progress at " : "prompt at ") +
+                         std::to_string(scale));
+            const test::Pixels fresh = test::CaptureScreen(Show(progress, scale).GetWindowRect());
+            const test::Pixels borrowed = test::CaptureScreen(
+                Show(progress, scale, kPromptQuestion, L"", &kept).GetWindowRect());
+            ASSERT_FALSE(HasFatalFailure());
+            EXPECT_EQ(fresh.width, borrowed.width);
+            EXPECT_TRUE(fresh.colours == borrowed.colours);
+        }
     }
 }
 
