@@ -22,7 +22,8 @@ namespace design = panel_design;
 
 const UINT_PTR kHoverTimer = 33;
 const UINT_PTR kUpdateTimer = 38;
-const UINT_PTR kUpdateRetryTimer = 39;  // a newer version waits for the panel to be idle
+const UINT_PTR kUpdateRetryTimer = 39;    // a newer version waits for the panel to be idle
+const UINT_PTR kPrepareResultTimer = 40;  // the result prompt's frame, while a switch runs
 const UINT kTimerMs = 100;
 const int kUpdateAvailable = 3;
 
@@ -344,7 +345,7 @@ void COmbrelDlg::RunSwitch(const SwitchFlow& flow, CImageButton& button) {
     if (!button.IsCursorInside()) return;
     m_switchFlowOpen = true;
     if (flow.confirmation != nullptr &&
-        ShowPrompt(flow.confirmation, kPromptQuestion, m_fScale, this) != IDOK) {
+        ShowPrompt(flow.confirmation, kPromptQuestion, m_fScale, this, &m_keptPictures) != IDOK) {
         return EndSwitchFlow();
     }
     if (!(m_switch.*flow.start)()) {
@@ -356,6 +357,10 @@ void COmbrelDlg::RunSwitch(const SwitchFlow& flow, CImageButton& button) {
     m_pExecutePromptDlg = std::make_unique<CExecutePromptDlg>(this);
     m_pExecutePromptDlg->SetPromptText(flow.progressText);
     m_pExecutePromptDlg->SetScale(m_fScale);
+    m_pExecutePromptDlg->UseKeptPictures(&m_keptPictures);
+    // The result prompt's frame is drawn while the command runs, once the progress window
+    // has painted: a timer message comes only when no paint is pending.
+    SetTimer(kPrepareResultTimer, USER_TIMER_MINIMUM);
     m_pExecutePromptDlg->DoModal();
     // The flow goes on until the worker's result report has been shown (OnSwitchResult).
 }
@@ -425,7 +430,7 @@ void COmbrelDlg::ApplyButtons(AgreementState state) {
 // The panel's own windows are owned by the panel, whichever window was active last: they
 // show above it, and it takes no clicks while they are open.
 void COmbrelDlg::ShowNotice(const std::wstring& text) {
-    ShowPrompt(text, kPromptNotice, m_fScale, this);
+    ShowPrompt(text, kPromptNotice, m_fScale, this, &m_keptPictures);
 }
 
 void COmbrelDlg::StartAgreementThread() {
@@ -459,6 +464,10 @@ void COmbrelDlg::OnTimer(UINT_PTR id) {
         m_updateQuery.Start(m_feedback, m_hWnd, WM_UPDATE_ANSWER);
     } else if (id == kUpdateRetryTimer) {
         ShowUpdateNoticeWhenIdle();
+    } else if (id == kPrepareResultTimer) {
+        KillTimer(kPrepareResultTimer);
+        const TimedStep step("prepare-result");
+        PreparePromptFrame(m_keptPictures, m_fScale);
     }
 }
 
@@ -484,6 +493,7 @@ void COmbrelDlg::ShowUpdateNoticeWhenIdle() {
     m_updateWaiting = false;
     CPromptDlg notice(this);
     notice.SetScale(m_fScale);
+    notice.UseKeptPictures(&m_keptPictures);
     notice.SetPromptText(kUpdateNotice);
     notice.SetPromptType(kPromptNotice);
     notice.DoModal();
@@ -509,6 +519,7 @@ void COmbrelDlg::OnDestroy() {
     }
     KillTimer(kHoverTimer);
     KillTimer(kUpdateRetryTimer);
+    KillTimer(kPrepareResultTimer);
     m_pExecutePromptDlg.reset();
     // The hook first: this thread serves it, and it is about to wait for the update query.
     m_mouseHook.Uninstall();

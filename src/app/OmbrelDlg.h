@@ -16,6 +16,7 @@
 #include "skin/DrawTextStatic.h"
 #include "skin/ExecutePromptDlg.h"
 #include "skin/ImageButton.h"
+#include "skin/KeptPictures.h"
 #include "skin/LayeredPair.h"
 #include "skin/PngButton.h"
 #include "storage/StorageSwitch.h"
@@ -90,6 +91,9 @@ private:
     CDrawTextStatic m_feedbackLink;
     CMouseHook m_mouseHook;
     CStorageSwitch m_switch;
+    // The prompt's and the progress window's pictures, decoded once for every switch; they
+    // outlive the windows that borrow them.
+    CKeptPictures m_keptPictures;
     std::unique_ptr<CExecutePromptDlg> m_pExecutePromptDlg;
     bool m_switchFlowOpen = false;  // from the click to the result prompt's end
     bool m_closePostponed = false;

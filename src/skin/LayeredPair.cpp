@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "skin/KeptPictures.h"
 #include "skin/ResourceImage.h"
 #include "system/StepTimes.h"
 #include "win/Gdi.h"
@@ -36,6 +37,9 @@ BOOL CLayeredInnerDlg::PreTranslateMessage(MSG* msg) {
 }
 
 Gdiplus::Image* CLayeredInnerDlg::BackgroundImage() {
+    if (m_pOuter != nullptr && m_pOuter->m_pKeptPictures != nullptr) {
+        return m_pOuter->m_pKeptPictures->Picture(m_params.innerImageId);
+    }
     if (!m_pBkImage) LoadPngResource(m_pBkImage, m_params.innerImageId);
     return m_pBkImage.get();
 }
@@ -130,13 +134,17 @@ RECT CLayeredOuterDlg::TargetRect(const RECT& windowRect) const {
             Truncate(windowRect.top + m_fScale * m_params.designSize.cy)};
 }
 
+SIZE ScaledDesignSize(const LayeredPairParams& params, float scale) {
+    return {Truncate(scale * params.designSize.cx), Truncate(scale * params.designSize.cy)};
+}
+
 RECT CLayeredOuterDlg::ScreenCentredTarget() const {
     const int left =
         ::GetSystemMetrics(SM_CXSCREEN) / 2 - Truncate(m_fScale * m_params.designSize.cx / 2);
     const int top =
         ::GetSystemMetrics(SM_CYSCREEN) / 2 - Truncate(m_fScale * m_params.designSize.cy / 2);
-    return {left, top, left + Truncate(m_fScale * m_params.designSize.cx),
-            top + Truncate(m_fScale * m_params.designSize.cy)};
+    const SIZE size = ScaledDesignSize(m_params, m_fScale);
+    return {left, top, left + size.cx, top + size.cy};
 }
 
 PairMargins CLayeredOuterDlg::ScaledMargins() const {
@@ -153,17 +161,30 @@ BOOL CLayeredOuterDlg::OnInitDialog() {
     // No template has the bit; or-ing it in keeps it set should one ever have it.
     ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, static_cast<LONG>(GetExStyle() | WS_EX_LAYERED));
     // Without its picture the frame stays empty, and a pair without a frame gets no inner.
-    if (!m_pBkImage && !LoadPngResource(m_pBkImage, m_params.outerImageId)) return TRUE;
+    if (FramePicture() == nullptr) return TRUE;
     PushPicture(target, {window.left, window.top});
     CreateInnerWindow(FirstInnerFrame(GetWindowRect(), target));
     return TRUE;
 }
 
+Gdiplus::Image* CLayeredOuterDlg::FramePicture() {
+    if (m_pKeptPictures != nullptr) return m_pKeptPictures->Picture(m_params.outerImageId);
+    if (!m_pBkImage) LoadPngResource(m_pBkImage, m_params.outerImageId);
+    return m_pBkImage.get();
+}
+
+// At the window's own position: the window does not move.
 void CLayeredOuterDlg::PushPicture(const RECT& target, POINT position) {
     const TimedStep step("frame-push", m_params.outerTemplateId);
-    win::LayeredSurface surface(target.right - target.left, target.bottom - target.top);
+    const SIZE size = {target.right - target.left, target.bottom - target.top};
+    if (m_pKeptPictures != nullptr) {
+        const win::LayeredSurface* kept = m_pKeptPictures->Surface(m_params.outerImageId, size);
+        if (kept != nullptr) kept->PushTo(m_hWnd, position);
+        return;
+    }
+    win::LayeredSurface surface(size.cx, size.cy);
     surface.DrawImage(*m_pBkImage);
-    surface.PushTo(m_hWnd, position);  // at its own position: the window does not move
+    surface.PushTo(m_hWnd, position);
 }
 
 void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {

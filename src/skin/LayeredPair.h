@@ -13,6 +13,7 @@
 #include "win/Dialog.h"
 #include "win/Gdiplus.h"
 
+class CKeptPictures;
 class CLayeredOuterDlg;
 
 class CLayeredInnerDlg : public CDialog {
@@ -69,6 +70,9 @@ public:
     // The frame's picture decoded ahead; set before the window is created.
     void SetBackgroundImage(win::ImagePtr image) { m_pBkImage = std::move(image); }
     float GetScale() const { return m_fScale; }
+    // Borrows the frame's and the inner window's pictures from `pictures` instead of
+    // decoding them for this showing; set before the window is created.
+    void UseKeptPictures(CKeptPictures* pictures) { m_pKeptPictures = pictures; }
     // The inner dialog, or null before initialisation, without the outer picture and
     // after the windows are gone.
     CLayeredInnerDlg* Inner() const { return m_pInner.get(); }
@@ -103,6 +107,10 @@ protected:
     bool m_bMoveInner;  // while set, moving the outer window moves the inner one
 
 private:
+    friend class CLayeredInnerDlg;  // borrows the kept pictures
+
+    // The frame's picture, decoded on first need; null while it cannot be.
+    Gdiplus::Image* FramePicture();
     void PushPicture(const RECT& target, POINT position);
     void CreateInnerWindow(const RECT& frame);
     void PlaceInnerFirst(const RECT& frame);
@@ -114,6 +122,10 @@ private:
     PairMargins ScaledMargins() const;
 
     win::ImagePtr m_pBkImage;
+    CKeptPictures* m_pKeptPictures = nullptr;
     std::unique_ptr<CLayeredInnerDlg> m_pInner;
     bool m_bInnerShown = false;
 };
+
+// The pair's design size at `scale`, each side truncated: the frame of a centred pair.
+SIZE ScaledDesignSize(const LayeredPairParams& params, float scale);

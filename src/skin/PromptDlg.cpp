@@ -191,10 +191,17 @@ bool CPromptDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     return true;
 }
 
-INT_PTR ShowPrompt(const std::wstring& text, int type, float scale, CWnd* parent) {
+INT_PTR ShowPrompt(const std::wstring& text, int type, float scale, CWnd* parent,
+                   CKeptPictures* pictures) {
     CPromptDlg prompt(parent);
+    prompt.UseKeptPictures(pictures);
     prompt.SetScale(scale);
     prompt.SetPromptText(text);
     prompt.SetPromptType(type);
     return prompt.DoModal();
+}
+
+void PreparePromptFrame(CKeptPictures& pictures, float scale) {
+    // The size the prompt's centred frame takes (ScreenCentredTarget).
+    pictures.Surface(kPromptPair.outerImageId, ScaledDesignSize(kPromptPair, scale));
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "skin/DrawTextStatic.h"
+#include "skin/KeptPictures.h"
 #include "skin/LayeredPair.h"
 #include "skin/PngButton.h"
 #include "win/PrivateMessages.h"
@@ -67,5 +68,11 @@ private:
     int m_promptType = kPromptYesNoSingle;
 };
 
-// Shows `text` as a prompt of `type` at `scale` and waits for the answer.
-INT_PTR ShowPrompt(const std::wstring& text, int type, float scale, CWnd* parent = nullptr);
+// Shows `text` as a prompt of `type` at `scale` and waits for the answer; with `pictures`,
+// the prompt borrows its pictures from them.
+INT_PTR ShowPrompt(const std::wstring& text, int type, float scale, CWnd* parent = nullptr,
+                   CKeptPictures* pictures = nullptr);
+
+// Draws the prompt's frame at `scale` into `pictures` ahead of time, so that a prompt that
+// borrows them only pushes it.
+void PreparePromptFrame(CKeptPictures& pictures, float scale);

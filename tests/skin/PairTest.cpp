@@ -112,9 +112,10 @@ LayeredPairParams WithoutFramePicture(LayeredPairParams params) {
 class PairTest : public ::testing::Test {
 protected:
     void SetUp() override { test::MoveMouseAway(); }
-    // The progress window or a prompt of `type` showing `text`, modeless at `scale`.
+    // The progress window or a prompt of `type` showing `text`, modeless at `scale`,
+    // borrowing `pictures` when given.
     CLayeredOuterDlg& Show(bool progress, float scale, int type = kPromptQuestion,
-                           const std::wstring& text = L"") {
+                           const std::wstring& text = L"", CKeptPictures* pictures = nullptr) {
         TearDown();
         if (progress) {
             m_shown = std::make_unique<CExecutePromptDlg>();
@@ -125,6 +126,7 @@ protected:
             m_shown = std::move(prompt);
         }
         m_shown->SetScale(scale);
+        m_shown->UseKeptPictures(pictures);
         EXPECT_TRUE(test::OpenModeless(*m_shown, progress ? IDD_PROGRESS_OUTER : IDD_PROMPT_OUTER,
                                        m_owner));
         EXPECT_NE(nullptr, m_shown->Inner());
@@ -254,6 +256,24 @@ TEST_F(PairTest, InnerWindowFirstShowsWhereItStays) {
         pair->DestroyWindow();
         const POINT centre = {(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2};
         test::PumpUntil([&] { return test::ScreenPixel(centre) == kGreen; });
+    }
+}
+
+// Pictures kept from one showing to the next show exactly what freshly decoded ones show:
+// shown again, at another scale and back, every pixel of the pair as without them.
+TEST_F(PairTest, KeptPicturesShowEveryPixelAsFreshlyDecodedOnes) {
+    for (bool progress : {true, false}) {
+        CKeptPictures kept;
+        for (float scale : {1.0f, 1.0f, 1.25f, 1.0f}) {
+            SCOPED_TRACE(std::string(progress ? "progress at " : "prompt at ") +
+                         std::to_string(scale));
+            const test::Pixels fresh = test::CaptureScreen(Show(progress, scale).GetWindowRect());
+            const test::Pixels borrowed = test::CaptureScreen(
+                Show(progress, scale, kPromptQuestion, L"", &kept).GetWindowRect());
+            ASSERT_FALSE(HasFatalFailure());
+            EXPECT_EQ(fresh.width, borrowed.width);
+            EXPECT_TRUE(fresh.colours == borrowed.colours);
+        }
     }
 }
 

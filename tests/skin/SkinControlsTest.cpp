@@ -197,10 +197,11 @@ void UseTheDrawnControls(Gdiplus::Image* panel) {
 }
 
 // A prompt of every type answered, and the progress window at 1.25, its dots stepping,
-// closed by the worker.
-void ShowThePairs(CWnd& owner) {
+// closed by the worker; each borrowing `pictures` when given.
+void ShowThePairs(CWnd& owner, CKeptPictures* pictures = nullptr) {
     for (int type : {kPromptYesNoSingle, kPromptYesNo, kPromptNotice, kPromptQuestion}) {
         CPromptDlg prompt;
+        prompt.UseKeptPictures(pictures);
         prompt.SetPromptType(type);
         prompt.SetPromptText(L"确认要禁用U盘吗？");
         ASSERT_TRUE(test::OpenModeless(prompt, IDD_PROMPT_OUTER, owner));
@@ -208,6 +209,7 @@ void ShowThePairs(CWnd& owner) {
         ASSERT_FALSE(prompt.IsWindow());
     }
     CExecutePromptDlg progress;
+    progress.UseKeptPictures(pictures);
     progress.SetScale(1.25f);
     ASSERT_TRUE(test::OpenModeless(progress, IDD_PROGRESS_OUTER, owner));
     const HWND text = ::GetDlgItem(progress.Inner()->GetSafeHwnd(), IDC_PROGRESS_TEXT);
@@ -224,12 +226,15 @@ TEST(NoGrowth, ShowingUsingAndClosingLeavesNoGdiObjectOrHandleBehind) {
     test::SolidBackdrop backdrop(RGB(0, 255, 0));
     test::ForeignOwner owner(backdrop.Handle());
     const win::ImagePtr panel = test::LoadPicture(IDB_PANEL);
+    CKeptPictures kept;
     struct Row {
         const char* name;
         std::function<void()> cycle;
     } rows[] = {
         {"drawn controls", [&] { UseTheDrawnControls(panel.get()); }},
         {"prompts and progress window", [&] { ShowThePairs(owner); }},
+        {"prompts and progress window borrowing kept pictures",
+         [&] { ShowThePairs(owner, &kept); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -56,6 +56,33 @@ Pixels CaptureClient(HWND hWnd) {
     return pixels;
 }
 
+Pixels CaptureScreen(const RECT& area) {
+    Pixels pixels{area.right - area.left, area.bottom - area.top, {}};
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = pixels.width;
+    info.bmiHeader.biHeight = -pixels.height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    win::WindowDC screen(nullptr);
+    win::UniqueMemoryDC memory(::CreateCompatibleDC(screen.Get()));
+    win::UniqueBitmap bitmap(
+        ::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memory || !bitmap) return pixels;
+    {
+        win::SelectObjectGuard selected(memory.Get(), bitmap.Get());
+        ::BitBlt(memory.Get(), 0, 0, pixels.width, pixels.height, screen.Get(), area.left, area.top,
+                 SRCCOPY);
+    }
+    ::GdiFlush();
+    const auto* bgrx = static_cast<const DWORD*>(bits);
+    for (int i = 0; i < pixels.width * pixels.height; ++i) {
+        pixels.colours.push_back(RGB(bgrx[i] >> 16 & 0xFF, bgrx[i] >> 8 & 0xFF, bgrx[i] & 0xFF));
+    }
+    return pixels;
+}
+
 Pixels RenderOn(Gdiplus::Image* image, int width, int height, const RECT* source, COLORREF ground) {
     const RECT whole = {0, 0, static_cast<LONG>(image->GetWidth()),
                         static_cast<LONG>(image->GetHeight())};

@@ -43,6 +43,8 @@ struct Pixels {
 };
 
 Pixels CaptureClient(HWND hWnd);
+// What the screen shows in `area`, layered windows included.
+Pixels CaptureScreen(const RECT& area);
 // `image` (or its `source` rectangle) stretched over `width` x `height` on `ground`.
 Pixels RenderOn(Gdiplus::Image* image, int width, int height, const RECT* source = nullptr,
                 COLORREF ground = RGB(255, 255, 255));

@@ -52,6 +52,7 @@ public:
 private:
     void ShootPrompt(const std::wstring& what, int type, const std::wstring& text) {
         CPromptDlg prompt;
+        prompt.UseKeptPictures(&m_pictures);
         prompt.SetScale(m_scale);
         prompt.SetPromptType(type);
         prompt.SetPromptText(text);
@@ -60,6 +61,7 @@ private:
 
     void ShootProgress() {
         CExecutePromptDlg progress;
+        progress.UseKeptPictures(&m_pictures);
         progress.SetScale(m_scale);
         progress.SetPromptText(L"正在禁用，请稍等");
         Shoot(L"progress", progress, IDD_PROGRESS_OUTER, [&progress] {
@@ -116,6 +118,8 @@ private:
     float m_scale;
     std::wstring m_folder;
     win::GdiplusSession m_gdiplus;
+    // The prompts and the progress window borrow their pictures, as the control panel's do.
+    CKeptPictures m_pictures;
     test::SolidBackdrop m_backdrop{kDesktopGrey};
     test::ForeignOwner m_owner;
     int m_failures = 0;
