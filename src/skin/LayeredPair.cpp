@@ -184,6 +184,7 @@ void CLayeredOuterDlg::PushPicture(const RECT& target, POINT position) {
     }
     win::LayeredSurface surface(size.cx, size.cy);
     surface.DrawImage(*m_pBkImage);
+    m_pBkImage.reset();  // pushed once: the frame never draws it again
     surface.PushTo(m_hWnd, position);
 }
 
