@@ -35,18 +35,20 @@ POINT Centre(HWND control) {
 }
 
 // Hover, press and release on each big button in turn, then away, and a repaint of each.
+// The panel runs on this thread, so each event is handled while it pumps.
 void ButtonCycle(HWND panel) {
     const int ids[] = {IDC_DISABLE_BUTTON, IDC_ENABLE_BUTTON};
     for (int id : ids) {
         const POINT centre = Centre(::GetDlgItem(panel, id));
-        test::MoveMouse(centre);
+        test::SendMouseEvent({centre.x - 1, centre.y}, 0);  // a real move onto the centre
+        test::SendMouseEvent(centre, 0);
         test::PumpFor(kHoverMs);
-        test::PressMouse(centre);
+        test::SendMouseEvent(centre, MOUSEEVENTF_LEFTDOWN);
         test::PumpFor(kStepMs);
-        test::ReleaseMouse(centre);
+        test::SendMouseEvent(centre, MOUSEEVENTF_LEFTUP);
         test::PumpFor(kStepMs);
     }
-    test::MoveMouseAway();
+    test::SendMouseEvent({20, 20}, 0);
     test::PumpFor(kStepMs);
     for (int id : ids) {
         ::RedrawWindow(::GetDlgItem(panel, id), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

@@ -9,14 +9,7 @@ namespace {
 const DWORD kInputPauseMs = 40;  // time for one event to arrive before the next
 
 void SendMouse(POINT screen, DWORD buttonFlags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    // Absolute positions run from 0 to 65535 across the screen; the extra unit keeps the
-    // conversion back from rounding down to the pixel before.
-    input.mi.dx = ::MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1;
-    input.mi.dy = ::MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1;
-    input.mi.dwFlags = buttonFlags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &input, sizeof(input));
+    SendMouseEvent(screen, buttonFlags);
     ::Sleep(kInputPauseMs);
 }
 
@@ -27,6 +20,17 @@ bool CursorIsAt(POINT screen) {
 }
 
 }  // namespace
+
+void SendMouseEvent(POINT screen, DWORD buttonFlags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    // Absolute positions run from 0 to 65535 across the screen; the extra unit keeps the
+    // conversion back from rounding down to the pixel before.
+    input.mi.dx = ::MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1;
+    input.mi.dy = ::MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1;
+    input.mi.dwFlags = buttonFlags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &input, sizeof(input));
+}
 
 void MoveMouse(POINT screen) {
     // From beside the point first, so that the last move is a real one.

@@ -15,6 +15,10 @@ void MoveMouseAway();             // to a corner that no test window covers
 void PressMouse(POINT screen);    // left button down
 void ReleaseMouse(POINT screen);  // left button up
 void ClickAt(POINT screen);       // move, press and release
+// One mouse event (a move, with `buttonFlags` such as MOUSEEVENTF_LEFTDOWN) without the
+// pause the calls above leave for it to arrive: for a caller whose thread pumps the
+// messages of the window beneath.
+void SendMouseEvent(POINT screen, DWORD buttonFlags);
 // A left-button drag in `steps` moves.
 void DragMouse(POINT from, POINT to, int steps);
 // Down and up, held with `modifier` (VK_MENU for Alt+F4) when one is given.
