@@ -15,8 +15,8 @@
 #include "MinimalDialog.h"
 #include "StartupBench.h"
 #include "SwitchBench.h"
-#include "e2e/ToolRun.h"
 #include "support/TestFiles.h"
+#include "support/ToolRun.h"
 #include "win/Gdiplus.h"
 
 namespace {
@@ -29,7 +29,7 @@ void ReportSeries(const char* name, const std::vector<double>& values) {
 // Each round starts the minimal dialog and then the tool, so that a drift of the machine
 // falls on both alike; one unmeasured round first fills the caches.
 int Startup(int runs) {
-    e2e::ToolFolder folder(bench::BenchFolderOptions());
+    test::ToolFolder folder(bench::BenchFolderOptions());
     const std::wstring minimal = test::ProgramDirectory() + L"\\" + bench::kMinimalDialogProgram;
     const bench::FirstPaint toolPaint = bench::ToolPanelPaint();
     const bench::FirstPaint minimalPaint = bench::MinimalDialogPaint();

@@ -7,7 +7,8 @@
 #include "Figures.h"
 #include "storage/StorageState.h"
 #include "support/TestFiles.h"
-#include "system/CommandRunner.h"
+#include "system/ProcessFolders.h"
+#include "system/Wow64Probe.h"
 #include "system/Wow64Redirection.h"
 #include "win/UniqueHandle.h"
 

@@ -56,10 +56,10 @@ void ButtonCycle(HWND panel) {
 // One showing of the result prompt, answered with a click on its button; false when the
 // click missed and the prompt had to be closed.
 bool ShowAnsweredPrompt() {
-    test::ModalUser user(
+    const test::ModalRun run = test::RunModal(
+        [] { return ShowPrompt(L"U盘启用成功", kPromptNotice, 1.0f); },
         [](const test::ShownPair& pair) { test::ClickControl(pair.inner, IDC_PROMPT_OK_BUTTON); });
-    const INT_PTR answer = ShowPrompt(L"U盘启用成功", kPromptNotice, 1.0f);
-    return answer == IDOK && !user.GaveUp();
+    return run.answer == IDOK && !run.gaveUp;
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 
 #include "Figures.h"
 #include "MinimalDialog.h"
-#include "e2e/ToolRun.h"
 #include "resource.h"
 #include "skin/ScreenCapture.h"
 #include "skin/SkinTestKit.h"
+#include "support/ToolRun.h"
 
 namespace bench {
 
@@ -27,7 +27,7 @@ bool ShowsSamples(HWND window, const FirstPaint& paint) {
     return true;
 }
 
-HWND PaintedWindow(const e2e::ToolProcess& process, const FirstPaint& paint) {
+HWND PaintedWindow(const test::ToolProcess& process, const FirstPaint& paint) {
     for (HWND window : process.Windows()) {
         if (paint.isWatched(window) && ShowsSamples(window, paint)) return window;
     }
@@ -39,7 +39,7 @@ HWND PaintedWindow(const e2e::ToolProcess& process, const FirstPaint& paint) {
 double TimeToFirstPaint(const std::wstring& program, const FirstPaint& paint,
                         const std::function<void(HWND)>& whilePainted) {
     Stopwatch watch;
-    e2e::ToolProcess process(program);  // ended when it goes out of scope
+    test::ToolProcess process(program);  // ended when it goes out of scope
     if (!process.Started()) return -1;
     for (;;) {
         if (HWND window = PaintedWindow(process, paint)) {
@@ -70,7 +70,7 @@ FirstPaint ToolPanelPaint() {
         ::GetClientRect(window, &client);
         test::Pixels& expected = background->stretched;
         if (expected.width != client.right || expected.height != client.bottom) {
-            expected = test::RenderOnWhite(background->picture.get(), client.right, client.bottom);
+            expected = test::RenderOn(background->picture.get(), client.right, client.bottom);
         }
         std::vector<std::pair<POINT, COLORREF>> samples;
         for (POINT point : kPoints) samples.push_back({point, expected.At(point.x, point.y)});

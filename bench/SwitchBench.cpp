@@ -3,10 +3,11 @@
 #include <string>
 
 #include "BenchFolder.h"
-#include "e2e/ToolRun.h"
 #include "resource.h"
 #include "skin/SkinTestKit.h"
 #include "storage/StorageState.h"
+#include "support/Controls.h"
+#include "support/ToolRun.h"
 #include "system/CommandRunner.h"
 #include "win/UniqueHandle.h"
 
@@ -18,7 +19,7 @@ const DWORD kWaitMs = 20000;
 const DWORD kSettleMs = 1000;  // for the tool to finish what a step started
 
 // A visible window of the tool holding `controlId`, polled finely enough to time it.
-HWND WaitForControl(const e2e::ToolProcess& tool, int controlId) {
+HWND WaitForControl(const test::ToolProcess& tool, int controlId) {
     Stopwatch watch;
     while (watch.Ms() < kWaitMs) {
         for (HWND window : tool.Windows()) {
@@ -33,21 +34,21 @@ HWND WaitForControl(const e2e::ToolProcess& tool, int controlId) {
 // made the moment a window appears may reach it before it is ready, as no user's would.
 std::wstring Answer(HWND prompt) {
     if (prompt == nullptr) return std::wstring();
-    const std::wstring text = e2e::ControlText(prompt, IDC_PROMPT_TEXT);
-    e2e::ClickUntil(prompt, IDC_PROMPT_OK_BUTTON,
-                    [&] { return !::IsWindow(prompt) || !::IsWindowVisible(prompt); });
+    const std::wstring text = test::ControlText(prompt, IDC_PROMPT_TEXT);
+    test::ClickUntil(prompt, IDC_PROMPT_OK_BUTTON,
+                     [&] { return !::IsWindow(prompt) || !::IsWindowVisible(prompt); });
     return text;
 }
 
-bool Disable(const e2e::ToolProcess& tool, HWND panel) {
-    e2e::ClickControl(panel, IDC_DISABLE_BUTTON);
+bool Disable(const test::ToolProcess& tool, HWND panel) {
+    test::ClickControl(panel, IDC_DISABLE_BUTTON);
     Answer(WaitForControl(tool, IDC_PROMPT_TEXT));  // the question
     return Answer(WaitForControl(tool, IDC_PROMPT_TEXT)) == L"U盘禁用成功";
 }
 
 // Milliseconds from the button's release to the result prompt; negative without one.
-double TimedEnable(const e2e::ToolProcess& tool, HWND panel, bool& succeeded) {
-    const POINT centre = e2e::ControlCentre(panel, IDC_ENABLE_BUTTON);
+double TimedEnable(const test::ToolProcess& tool, HWND panel, bool& succeeded) {
+    const POINT centre = test::ControlCentre(panel, IDC_ENABLE_BUTTON);
     test::MoveMouse(centre);
     ::Sleep(100);
     test::PressMouse(centre);
@@ -78,8 +79,8 @@ std::wstring EnableCommand() {
 
 SwitchRuns TimeSwitches(int runs) {
     SwitchRuns result;
-    e2e::ToolFolder folder(BenchFolderOptions());
-    e2e::ToolProcess tool(folder.Program());
+    test::ToolFolder folder(BenchFolderOptions());
+    test::ToolProcess tool(folder.Program());
     HWND panel = tool.WaitForPanel(kWaitMs);
     if (panel == nullptr) {
         result.allSucceeded = false;

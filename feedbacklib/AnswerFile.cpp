@@ -36,15 +36,15 @@ win::UniqueFile OpenFeedbackFile() {
 
 }  // namespace
 
-int EnsureFeedbackFile() { return OpenFeedbackFile().IsValid() ? 1 : 0; }
+bool EnsureFeedbackFile() { return OpenFeedbackFile().IsValid(); }
 
-int RecordAnswer(const std::wstring& toolId, const std::wstring& version, int answer,
-                 const std::wstring& timeText) {
-    if (answer < FEEDBACK_ANSWER_SOLVED || answer > FEEDBACK_ANSWER_CLOSED) return 0;
+bool RecordAnswer(const std::wstring& toolId, const std::wstring& version, int answer,
+                  const std::wstring& timeText) {
+    if (answer < FEEDBACK_ANSWER_SOLVED || answer > FEEDBACK_ANSWER_CLOSED) return false;
     win::UniqueFile file = OpenFeedbackFile();
-    if (!file) return 0;
+    if (!file) return false;
     const std::wstring line = L"tool=" + SingleLine(toolId) + L"\tversion=" + SingleLine(version) +
                               L"\tanswer=" + std::to_wstring(answer) + L"\ttime=" +
                               SingleLine(timeText);
-    return WriteUtf8Line(file.Get(), line) ? 1 : 0;
+    return WriteUtf8Line(file.Get(), line);
 }

@@ -5,10 +5,10 @@
 
 #include <string>
 
-// Creates the folder and the file when missing. 1 when the file can be appended to.
-int EnsureFeedbackFile();
+// Creates the folder and the file when missing. True when the file can be appended to.
+bool EnsureFeedbackFile();
 
 // Appends "tool=<id>\tversion=<v>\tanswer=<n>\ttime=<t>". Refuses an answer other than
 // 1, 2 or 3. Control characters in the texts become blanks, so a line stays one line.
-int RecordAnswer(const std::wstring& toolId, const std::wstring& version, int answer,
-                 const std::wstring& timeText);
+bool RecordAnswer(const std::wstring& toolId, const std::wstring& version, int answer,
+                  const std::wstring& timeText);

@@ -8,6 +8,8 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
+#include "win/Bstr.h"
+
 namespace {
 
 // Owns one reference to a COM interface.
@@ -57,20 +59,6 @@ public:
 
 private:
     bool m_initialised;
-};
-
-class SystemString {
-public:
-    explicit SystemString(const std::wstring& text)
-        : m_text(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~SystemString() { ::SysFreeString(m_text); }
-    SystemString(const SystemString&) = delete;
-    SystemString& operator=(const SystemString&) = delete;
-
-    BSTR Get() const { return m_text; }
-
-private:
-    BSTR m_text;
 };
 
 VARIANT Empty() {
@@ -136,9 +124,9 @@ bool OpenThroughDesktopShell(const std::wstring& address) {
     if (!FindDesktopShell(shell, desktopProcess)) return false;
     // The user clicked in this process: let the desktop hand the focus on to the browser.
     if (desktopProcess != 0) ::AllowSetForegroundWindow(desktopProcess);
-    const SystemString file(address);
-    const SystemString verb(L"open");
-    if (file.Get() == nullptr || verb.Get() == nullptr) return false;
+    const win::UniqueBstr file = win::MakeBstr(address);
+    const win::UniqueBstr verb = win::MakeBstr(L"open");
+    if (!file || !verb) return false;
     VARIANT operation = Empty();
     operation.vt = VT_BSTR;
     operation.bstrVal = verb.Get();

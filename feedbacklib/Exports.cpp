@@ -46,10 +46,11 @@ std::shared_ptr<const Session> CurrentSession(bool withManifest) {
     return g_session;
 }
 
+// The body's result as the exports give it: a bool as 1 or 0, an int as it is.
 template <typename Body>
 int Guarded(Body body) {
     try {
-        return body();
+        return static_cast<int>(body());
     } catch (...) {
         return 0;
     }
@@ -98,8 +99,7 @@ int WINAPI OpenUrl(BSTR address) {
         // The length prefix, not the terminator, says where a system string ends; an
         // address with a zero inside it is refused rather than cut short.
         const std::wstring text(address, ::SysStringLen(address));
-        if (text.find(L'\0') != std::wstring::npos) return 0;
-        return OpenWebPage(text);
+        return text.find(L'\0') == std::wstring::npos && OpenWebPage(text);
     });
 }
 
@@ -107,7 +107,7 @@ int WINAPI GetInterNetState(void) {
     return Guarded([] {
         HttpAnswer answer;
         const bool arrived = CurrentSession(true)->manifest->WaitFor(kNetworkWaitMs, answer);
-        return arrived && answer.answered ? 1 : 0;
+        return arrived && answer.answered;
     });
 }
 

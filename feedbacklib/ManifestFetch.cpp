@@ -17,22 +17,23 @@ ManifestFetch::ManifestFetch() : m_done(::CreateEventW(nullptr, TRUE, FALSE, nul
 
 std::shared_ptr<ManifestFetch> ManifestFetch::Start(const std::wstring& address) {
     auto fetch = std::make_shared<ManifestFetch>();
-    HMODULE module = nullptr;
+    win::UniqueModule pin;
     if (!fetch->m_done ||
         !::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                              reinterpret_cast<LPCWSTR>(&ManifestFetch::ThreadMain), &module)) {
+                              reinterpret_cast<LPCWSTR>(&ManifestFetch::ThreadMain), pin.Put())) {
         fetch->Finish(HttpAnswer());
         return fetch;
     }
-    auto job = std::make_unique<Job>(Job{fetch, address, module});
+    auto job = std::make_unique<Job>(Job{fetch, address, pin.Get()});
     win::UniqueKernelHandle thread(
         ::CreateThread(nullptr, 0, &ManifestFetch::ThreadMain, job.get(), 0, nullptr));
     if (!thread) {
-        ::FreeLibrary(module);
         fetch->Finish(HttpAnswer());
         return fetch;
     }
-    job.release();  // the thread owns it now
+    // The thread owns both now; it lets the module go as it ends.
+    job.release();
+    pin.Release();
     return fetch;
 }
 

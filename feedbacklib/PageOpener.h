@@ -9,6 +9,6 @@ using DesktopShellOpener = bool (*)(const std::wstring& address);
 
 // Opens `address` when IsWebAddress accepts it: through the desktop's shell, so that the
 // browser runs with the user's rights even when this process is elevated; where that
-// shell cannot be asked, through this process's own shell call. 1 when handed on.
-int OpenWebPage(const std::wstring& address,
-                DesktopShellOpener desktopShell = &OpenThroughDesktopShell);
+// shell cannot be asked, through this process's own shell call. True when handed on.
+bool OpenWebPage(const std::wstring& address,
+                 DesktopShellOpener desktopShell = &OpenThroughDesktopShell);

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "app/TovricOmbrelApp.h"
-#include "system/CommandRunner.h"
+#include "system/ProcessFolders.h"
+#include "system/RuntimeFunction.h"
 
 namespace {
 
@@ -15,9 +16,7 @@ namespace {
 // beside it: from here on, only the system folder (and full paths) serve LoadLibrary.
 void RestrictLibrarySearch() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    const auto setDefault = KernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
     if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         ::SetDllDirectoryW(L"");  // older systems: at least not the current folder
     }

@@ -4,16 +4,20 @@
 
 #include <cstdlib>
 
+#include "app/PanelDesign.h"
 #include "feedback/ToolIdentity.h"
 #include "log/LogSave.h"
 #include "log/LogText.h"
 #include "resource.h"
 #include "skin/PromptDlg.h"
 #include "skin/ResourceImage.h"
+#include "skin/Scaling.h"
 #include "storage/StorageState.h"
 #include "win/Gdi.h"
 
 namespace {
+
+namespace design = panel_design;
 
 const UINT_PTR kHoverTimer = 33;
 const UINT_PTR kUpdateTimer = 38;
@@ -32,11 +36,22 @@ const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kLinkColour = 0xFF5C5C;  // blue 255, green 92, red 92
 const COLORREF kLinkHoverColour = 0xFF0000;
 
-int Scaled(float scale, double value) { return static_cast<int>(scale * value); }
-
 void MoveControl(CWnd& control, const RECT& rect) { control.MoveWindow(rect, TRUE); }
 
-RECT Rect(int left, int top, int right, int bottom) { return RECT{left, top, right, bottom}; }
+// A button drawn over its slice of the panel's picture, answering clicks on its whole face.
+void SetUpOnPicture(CImageButton& button, Gdiplus::Image* picture, const RECT& slice) {
+    button.SetBkImage(picture);
+    button.SetBkImageRect(slice);
+    button.SetHitInsets(0, 0, 0, 0);
+}
+
+// One line of text in the dialog's own font on white.
+void SetUpLine(CDrawTextStatic& line, COLORREF normal, COLORREF hover) {
+    line.SetTextFont(0, 0);
+    line.SetAlignMode(TextAlign::LineLeft);
+    line.SetBkColor(kWhite);
+    line.SetTextColors(normal, hover);
+}
 
 struct AgreementRequest {
     HWND panel;
@@ -69,12 +84,12 @@ const COmbrelDlg::SwitchFlow COmbrelDlg::kEnableFlow = {
 };
 
 COmbrelDlg::COmbrelDlg() : CLayeredInnerDlg(kMainPair) {
-    m_bDragging = 1;  // the first placement already moves the main window along
+    m_bDragging = true;  // the first placement already moves the main window along
 }
 
 COmbrelDlg::~COmbrelDlg() { DestroyWindow(); }
 
-COmbrelDlg::AgreementState COmbrelDlg::ButtonsFor(bool agreed, int readOk, DWORD start) {
+COmbrelDlg::AgreementState COmbrelDlg::ButtonsFor(bool agreed, bool readOk, DWORD start) {
     if (!agreed) return kBothDisabled;
     if (!readOk) return kKeepButtons;
     return IsUsbStorageOn(start) ? kOfferDisable : kOfferEnable;
@@ -98,14 +113,14 @@ BOOL COmbrelDlg::OnInitDialog() {
 
     // The buttons as created until the registry says otherwise.
     DWORD start = 0;
-    const int readOk = ReadUsbStorStart(&start);
+    const bool readOk = ReadUsbStorStart(&start);
     ApplyButtons(ButtonsFor(true, readOk, start));
     StartupCheck();
-    LayoutControls(true);
-    m_bLaidOut = 1;
+    ConfigureControls();
+    LayoutControls();
+    m_bLaidOut = true;
     SetTimer(kHoverTimer, kTimerMs);
     SetTimer(kUpdateTimer, kTimerMs);
-    m_bInitialized = 1;
     return TRUE;
 }
 
@@ -135,108 +150,122 @@ void COmbrelDlg::EndForMissingPicture(float scale) {
     FailStartup(kPictureMissing, kInitFailed, scale);
 }
 
-void COmbrelDlg::LayoutControls(bool first) {
+void COmbrelDlg::ConfigureControls() {
+    Gdiplus::Image* picture = BackgroundImage();
+    m_closeButton.SetScale(m_fScale);
+    m_closeButton.LoadStateImages(IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED,
+                                  IDB_CLOSE_DISABLED);
+    m_minimiseButton.SetScale(m_fScale);
+    m_minimiseButton.LoadStateImages(IDB_MINIMISE_NORMAL, IDB_MINIMISE_HOVER, IDB_MINIMISE_PRESSED,
+                                     IDB_MINIMISE_DISABLED);
+
+    m_versionText.SetWindowText(kToolVersion);
+    m_versionText.SetBkImage(picture);
+    m_versionText.SetBkImageRect(design::kVersionSlice);
+    SetUpLine(m_versionText, kWhite, kWhite);
+
+    SetUpOnPicture(m_disableButton, picture, design::kDisableSlice);
+    m_disableButton.LoadStateImages(IDB_DISABLE_NORMAL, IDB_DISABLE_HOVER, IDB_DISABLE_PRESSED,
+                                    IDB_DISABLE_DISABLED);
+    SetUpOnPicture(m_enableButton, picture, design::kEnableSlice);
+    m_enableButton.LoadStateImages(IDB_ENABLE_NORMAL, IDB_ENABLE_HOVER, IDB_ENABLE_PRESSED,
+                                   IDB_ENABLE_DISABLED);
+
+    // At the design width the button lies on the slice under its unscaled place.
     const RECT client = GetClientRect();
+    SetUpOnPicture(m_moreToolsButton, picture,
+                   client.right - client.left > design::kWidth ? design::kMoreToolsSlice
+                                                               : MoreToolsRect(client));
+    m_moreToolsButton.LoadStateImages(IDB_MORE_TOOLS_NORMAL, IDB_MORE_TOOLS_HOVER,
+                                      IDB_MORE_TOOLS_PRESSED, IDB_MORE_TOOLS_DISABLED);
+
+    m_agreeCheck.SetParentFont();
+    m_agreeCheck.SetScale(m_fScale);
+    m_agreeCheck.SetCheck(BST_CHECKED);
+    SetUpLine(m_agreementLink, kLinkColour, kLinkHoverColour);
+    SetUpLine(m_feedbackLink, kLinkColour, kLinkHoverColour);
+}
+
+void COmbrelDlg::LayoutControls() {
+    const RECT client = GetClientRect();
+    PlaceWindowButtons(client);
+    PlaceVersionLine(client);
+    PlaceSwitchButtons(client);
+    MoveControl(m_moreToolsButton, MoreToolsRect(client));
+    PlaceAgreementRow(client);
+}
+
+void COmbrelDlg::PlaceWindowButtons(const RECT& client) {
     const float s = m_fScale;
-    const int L = client.left, T = client.top, R = client.right, B = client.bottom;
-    Gdiplus::Image* background = BackgroundImage();
+    const int bottom = Truncate(client.top + design::kWindowButtonHeight * s);
+    const int closeLeft = Truncate(client.right - design::kCloseRightInset * s);
+    MoveControl(m_closeButton, RECT{closeLeft, client.top,
+                                    Truncate(closeLeft + design::kWindowButtonWidth * s), bottom});
+    const int minimiseLeft = Truncate(client.right - design::kMinimiseRightInset * s);
+    MoveControl(m_minimiseButton,
+                RECT{minimiseLeft, client.top,
+                     Truncate(minimiseLeft + design::kWindowButtonWidth * s), bottom});
+}
 
-    // Window buttons in the top right corner.
-    const int closeLeft = static_cast<int>(R - 31.2 * s);
-    const int minimiseLeft = static_cast<int>(R - 59.8 * s);
-    if (first) {
-        m_closeButton.SetScale(s);
-        m_closeButton.LoadStateImages(IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED,
-                                      IDB_CLOSE_DISABLED);
-        m_minimiseButton.SetScale(s);
-        m_minimiseButton.LoadStateImages(IDB_MINIMISE_NORMAL, IDB_MINIMISE_HOVER,
-                                         IDB_MINIMISE_PRESSED, IDB_MINIMISE_DISABLED);
-    }
-    MoveControl(m_closeButton, Rect(closeLeft, T, static_cast<int>(closeLeft + 26 * s),
-                                    static_cast<int>(T + 34 * s)));
-    MoveControl(m_minimiseButton, Rect(minimiseLeft, T, static_cast<int>(minimiseLeft + 26 * s),
-                                       static_cast<int>(T + 34 * s)));
+void COmbrelDlg::PlaceVersionLine(const RECT& client) {
+    const RECT& slice = design::kVersionSlice;
+    const float s = m_fScale;
+    const int left = client.left + Scaled(s, slice.left);
+    const int top = client.top + Scaled(s, slice.top);
+    MoveControl(m_versionText, RECT{left, top, left + Scaled(s, slice.right - slice.left),
+                                    top + Scaled(s, slice.bottom - slice.top)});
+}
 
-    // Version line.
-    const int versionLeft = L + Scaled(s, 188);
-    const int versionTop = T + Scaled(s, 16);
-    if (first) {
-        m_versionText.SetWindowText(kToolVersion);
-        m_versionText.SetBkImage(background);
-        m_versionText.SetBkImageRect(Rect(188, 16, 328, 31));
-        m_versionText.SetTextFont(0, 0);
-        m_versionText.SetAlignMode(1);
-        m_versionText.SetBkColor(kWhite);
-        m_versionText.SetTextColors(kWhite, kWhite);
-    }
-    MoveControl(m_versionText, Rect(versionLeft, versionTop, versionLeft + Scaled(s, 140),
-                                    versionTop + Scaled(s, 15)));
+void COmbrelDlg::PlaceSwitchButtons(const RECT& client) {
+    const float s = m_fScale;
+    const int left =
+        client.left + Truncate(design::kWidth * s / 2 - design::kSwitchButtonWidth * s / 2);
+    const int width = Scaled(s, design::kSwitchButtonWidth);
+    const int height = Scaled(s, design::kSwitchButtonHeight);
+    const int disableTop =
+        client.top + Truncate(design::kHeight * s / 2 - design::kDisableAboveMiddle * s);
+    const int enableTop = client.top + Truncate(design::kHeight * s / 2);
+    MoveControl(m_disableButton, RECT{left, disableTop, left + width, disableTop + height});
+    MoveControl(m_enableButton, RECT{left, enableTop, left + width, enableTop + height});
+}
 
-    // The two big buttons, one above the other around the middle.
-    const int bigLeft = L + static_cast<int>(400 * s / 2 - 246 * s / 2);
-    const int disableTop = T + static_cast<int>(600 * s / 2 - 60 * s);
-    const int enableTop = T + static_cast<int>(600 * s / 2);
-    if (first) {
-        m_disableButton.SetBkImage(background);
-        m_disableButton.SetBkImageRect(Rect(77, 240, 361, 287));
-        m_disableButton.SetHitInsets(0, 0, 0, 0);
-        m_disableButton.LoadStateImages(IDB_DISABLE_NORMAL, IDB_DISABLE_HOVER, IDB_DISABLE_PRESSED,
-                                        IDB_DISABLE_DISABLED);
-        m_enableButton.SetBkImage(background);
-        m_enableButton.SetBkImageRect(Rect(77, 300, 361, 347));
-        m_enableButton.SetHitInsets(0, 0, 0, 0);
-        m_enableButton.LoadStateImages(IDB_ENABLE_NORMAL, IDB_ENABLE_HOVER, IDB_ENABLE_PRESSED,
-                                       IDB_ENABLE_DISABLED);
+// A panel of the design width or narrower keeps the button's design place unscaled.
+RECT COmbrelDlg::MoreToolsRect(const RECT& client) const {
+    if (client.right - client.left <= design::kWidth) {
+        const int left = client.left + design::kMoreToolsLeft;
+        const int top = client.bottom - design::kMoreToolsAboveBottom;
+        return {left, top, left + design::kMoreToolsWidth, top + design::kMoreToolsHeight};
     }
-    MoveControl(m_disableButton,
-                Rect(bigLeft, disableTop, bigLeft + Scaled(s, 246), disableTop + Scaled(s, 47)));
-    MoveControl(m_enableButton,
-                Rect(bigLeft, enableTop, bigLeft + Scaled(s, 246), enableTop + Scaled(s, 47)));
+    const float s = m_fScale;
+    const int left = client.left + Scaled(s, design::kMoreToolsLeft);
+    const int top = client.bottom - Scaled(s, design::kMoreToolsAboveBottom);
+    return {left, top, left + Scaled(s, design::kMoreToolsWidth),
+            top + Scaled(s, design::kMoreToolsHeight)};
+}
 
-    // More tools, bottom left.
-    RECT moreTools;
-    if (R - L > 400) {
-        const int left = L + Scaled(s, 50);
-        const int top = B - Scaled(s, 55);
-        moreTools = Rect(left, top, left + Scaled(s, 58), top + Scaled(s, 18));
-    } else {
-        moreTools = Rect(L + 50, B - 55, L + 50 + 58, B - 55 + 18);
-    }
-    if (first) {
-        m_moreToolsButton.SetBkImage(background);
-        m_moreToolsButton.SetBkImageRect(R - L > 400 ? Rect(50, 545, 108, 563) : moreTools);
-        m_moreToolsButton.SetHitInsets(0, 0, 0, 0);
-        m_moreToolsButton.LoadStateImages(IDB_MORE_TOOLS_NORMAL, IDB_MORE_TOOLS_HOVER,
-                                          IDB_MORE_TOOLS_PRESSED, IDB_MORE_TOOLS_DISABLED);
-    }
-    MoveControl(m_moreToolsButton, moreTools);
-
-    // The bottom row: check box, agreement label, feedback link.
+// The label and the link are as wide as their texts in the main window's font.
+void COmbrelDlg::PlaceAgreementRow(const RECT& client) {
+    const float s = m_fScale;
     win::WindowDC dc(m_hWnd);
     const HWND fontWindow = Owner() != nullptr ? Owner() : m_hWnd;
-    const int n = MeasureTextWidth(fontWindow, dc.Get(), kAgreementText, 0, 0) / 14;
-    const int f = static_cast<int>(MeasureTextWidth(fontWindow, dc.Get(), kFeedbackText, 0, 0) +
-                                   4 * s + 2 + 6);
-    const int rowTop = static_cast<int>(B - 25 * s);
-    const int rowBottom = static_cast<int>(rowTop + 20 * s);
-    const int checkLeft = Scaled(s, 8);
-    const RECT check =
-        Rect(checkLeft, rowTop, static_cast<int>(checkLeft + 16 * s + 2 * n + 2), rowBottom);
-    if (first) {
-        m_agreeCheck.SetParentFont();
-        m_agreeCheck.SetScale(s);
-        m_agreeCheck.SetCheck(BST_CHECKED);
-        for (CDrawTextStatic* link : {&m_agreementLink, &m_feedbackLink}) {
-            link->SetTextFont(0, 0);
-            link->SetAlignMode(1);
-            link->SetBkColor(kWhite);
-            link->SetTextColors(kLinkColour, kLinkHoverColour);
-        }
-    }
-    MoveControl(m_agreeCheck, check);
-    const int agreementLeft = check.right + 6;
-    MoveControl(m_agreementLink, Rect(agreementLeft, rowTop, agreementLeft + 14 * n, rowBottom));
-    MoveControl(m_feedbackLink, Rect(R - f - 6, rowTop, R - 6, rowBottom));
+    const int labelUnits =
+        MeasureTextWidth(fontWindow, dc.Get(), kAgreementText, 0, 0) / design::kLabelUnit;
+    const int linkWidth =
+        Truncate(MeasureTextWidth(fontWindow, dc.Get(), kFeedbackText, 0, 0) +
+                 design::kLinkScaledPadding * s + design::kLinkPadding + design::kRowGap);
+    const int top = Truncate(client.bottom - design::kRowAboveBottom * s);
+    const int bottom = Truncate(top + design::kRowHeight * s);
+
+    const int checkLeft = Scaled(s, design::kCheckLeft);
+    const int checkRight =
+        Truncate(checkLeft + design::kCheckBoxWidth * s +
+                 design::kCheckGrowthPerLabelUnit * labelUnits + design::kCheckPadding);
+    MoveControl(m_agreeCheck, RECT{checkLeft, top, checkRight, bottom});
+    const int labelLeft = checkRight + design::kRowGap;
+    MoveControl(m_agreementLink,
+                RECT{labelLeft, top, labelLeft + design::kLabelUnit * labelUnits, bottom});
+    MoveControl(m_feedbackLink, RECT{client.right - linkWidth - design::kRowGap, top,
+                                     client.right - design::kRowGap, bottom});
 }
 
 bool COmbrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -343,7 +372,7 @@ LRESULT COmbrelDlg::OnSwitchResult(WPARAM code, LPARAM detail) {
         case RESULT_DISABLE_OK:
         case RESULT_ENABLE_OK: {
             DWORD start = 0;
-            const int readOk = ReadUsbStorStart(&start);
+            const bool readOk = ReadUsbStorStart(&start);
             ApplyButtons(ButtonsFor(true, readOk, start));
             std::wstring notice = code == RESULT_DISABLE_OK ? L"U盘禁用成功" : L"U盘启用成功";
             // The driver stays loaded for a drive plugged in now.
@@ -384,14 +413,12 @@ void COmbrelDlg::ShowNotice(const std::wstring& text) {
 }
 
 void COmbrelDlg::StartAgreementThread() {
-    auto* request = new AgreementRequest{m_hWnd, m_agreeCheck.GetSafeHwnd(), ++m_agreementClicks};
-    HANDLE thread =
-        ::CreateThread(nullptr, 0, &COmbrelDlg::AgreementThreadProc, request, 0, nullptr);
-    if (thread == nullptr) {
-        delete request;
-        return;
-    }
-    ::CloseHandle(thread);
+    auto request = std::make_unique<AgreementRequest>(
+        AgreementRequest{m_hWnd, m_agreeCheck.GetSafeHwnd(), ++m_agreementClicks});
+    // Nothing waits for the thread; the request is its own once it runs.
+    const win::UniqueKernelHandle thread(
+        ::CreateThread(nullptr, 0, &COmbrelDlg::AgreementThreadProc, request.get(), 0, nullptr));
+    if (thread) request.release();
 }
 
 DWORD WINAPI COmbrelDlg::AgreementThreadProc(LPVOID param) {
@@ -399,7 +426,7 @@ DWORD WINAPI COmbrelDlg::AgreementThreadProc(LPVOID param) {
     // The thread only reads; the panel applies the answer on its own thread.
     const bool agreed = ::SendMessageW(request->checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
     DWORD start = 0;
-    const int readOk = ReadUsbStorStart(&start);
+    const bool readOk = ReadUsbStorStart(&start);
     ::PostMessageW(request->panel, WM_AGREEMENT_STATE, request->click,
                    ButtonsFor(agreed, readOk, start));
     return 1;

@@ -37,7 +37,7 @@ public:
     // What the two big buttons show, from the check box and the "Start" value. With the
     // box ticked and nothing read, they show what they offered last.
     enum AgreementState : LPARAM { kKeepButtons, kBothDisabled, kOfferDisable, kOfferEnable };
-    static AgreementState ButtonsFor(bool agreed, int readOk, DWORD start);
+    static AgreementState ButtonsFor(bool agreed, bool readOk, DWORD start);
 
     // Logs the missing picture and ends the process after telling the user: a window
     // without its picture is invisible, and nothing could end the elevated process.
@@ -46,7 +46,8 @@ public:
 protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
-    void LayoutControls(bool first) override;
+    void ConfigureControls() override;
+    void LayoutControls() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnTimer(UINT_PTR id) override;
@@ -57,6 +58,11 @@ private:
     static const SwitchFlow kDisableFlow;
     static const SwitchFlow kEnableFlow;
 
+    void PlaceWindowButtons(const RECT& client);
+    void PlaceVersionLine(const RECT& client);
+    void PlaceSwitchButtons(const RECT& client);
+    RECT MoreToolsRect(const RECT& client) const;
+    void PlaceAgreementRow(const RECT& client);
     void StartupCheck();
     static void FailStartup(const wchar_t* logText, const wchar_t* promptText, float scale);
     void ApplyButtons(AgreementState state);
@@ -73,7 +79,6 @@ private:
     void ShowNotice(const std::wstring& text);
     HWND Owner() const { return ::GetWindow(m_hWnd, GW_OWNER); }
 
-    int m_bInitialized = 0;
     CImageButton m_disableButton;
     CImageButton m_enableButton;
     CDrawTextStatic m_versionText;

@@ -5,7 +5,8 @@
 
 #include <cwctype>
 
-#include "system/CommandRunner.h"
+#include "system/ProcessFolders.h"
+#include "system/Wow64Probe.h"
 #include "system/Wow64Redirection.h"
 
 namespace {
@@ -80,15 +81,6 @@ bool HoldsOnly(const std::wstring& directory, const std::vector<std::wstring>& o
     return onlyOwn;
 }
 
-std::wstring ProgramPath() {
-    std::wstring path(kPathChars, L'\0');
-    const DWORD length = ::GetModuleFileNameW(nullptr, &path[0], kPathChars);
-    // A cut path would name a parent directory.
-    if (length == 0 || length >= kPathChars) return std::wstring();
-    path.resize(length);
-    return path;
-}
-
 // cmd expands %NAME% even inside quotes, and !NAME! where delayed expansion is on.
 bool CmdWouldExpand(const std::wstring& text) {
     return text.find_first_of(L"%!") != std::wstring::npos;
@@ -97,17 +89,6 @@ bool CmdWouldExpand(const std::wstring& text) {
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 }  // namespace
-
-std::wstring ProgramDirectory() {
-    const std::wstring path = ProgramPath();
-    const size_t slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-std::wstring ProgramFileName() {
-    const std::wstring path = ProgramPath();
-    return path.substr(path.rfind(L'\\') + 1);
-}
 
 std::wstring NormalisedDirectory(const std::wstring& directory) {
     const std::wstring full = FullPath(directory);
@@ -197,6 +178,6 @@ win::UniqueKernelHandle StartRemoval(std::wstring commandLine) {
                           nullptr, systemDir.c_str(), &startup, &process)) {
         return win::UniqueKernelHandle();
     }
-    ::CloseHandle(process.hThread);
+    const win::UniqueKernelHandle thread(process.hThread);  // not needed
     return win::UniqueKernelHandle(process.hProcess);
 }

@@ -9,12 +9,6 @@
 
 #include "win/UniqueHandle.h"
 
-// The directory of the program's file, without a trailing backslash; empty when the
-// program's path does not fit the system's limit.
-std::wstring ProgramDirectory();
-// The name of the program's file, without its directory.
-std::wstring ProgramFileName();
-
 // The one form of a directory's path that every check judges and the command names:
 // full, long names, no trailing backslash. Empty when it cannot be had.
 std::wstring NormalisedDirectory(const std::wstring& directory);

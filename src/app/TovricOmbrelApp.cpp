@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/OwnDirectory.h"
 #include "app/OwnDirectoryUse.h"
 #include "app/TovricOmbrelDlg.h"
+#include "system/ProcessFolders.h"
 #include "win/Gdiplus.h"
 
 BOOL CTovricOmbrelApp::InitInstance() {

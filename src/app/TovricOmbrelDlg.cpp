@@ -9,6 +9,8 @@
 #include "app/OwnDirectoryUse.h"
 #include "feedback/ProblemSolvingFeedbackDlg.h"
 #include "resource.h"
+#include "system/ProcessFolders.h"
+#include "win/Gdi.h"
 
 namespace {
 
@@ -101,15 +103,14 @@ void CTovricOmbrelDlg::AskClosingQuestion() {
 }
 
 void CTovricOmbrelDlg::PaintMinimised() {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    const win::PaintDC paint(m_hWnd);
+    HDC dc = paint.Get();
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     const int iconWidth = ::GetSystemMetrics(SM_CXICON);
     const int iconHeight = ::GetSystemMetrics(SM_CYICON);
     const RECT client = GetClientRect();
     ::DrawIcon(dc, (client.right - iconWidth + 1) / 2, (client.bottom - iconHeight + 1) / 2,
                m_hIcon);
-    ::EndPaint(m_hWnd, &paint);
 }
 
 void CTovricOmbrelDlg::OnDestroy() {

@@ -1,26 +1,21 @@
 #include "feedback/FeedbackLibrary.h"
 
-#include <oleauto.h>
 #include <windows.h>
 
 #include <cwchar>
 #include <cwctype>
 
+#include "system/ProcessFolders.h"
+#include "system/RuntimeFunction.h"
+#include "win/Bstr.h"
+
 namespace {
 
 const wchar_t kLibraryFileName[] = L"HarvaneFeedbackInformation.dll";
 
-struct BstrTraits {
-    using Handle = BSTR;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::SysFreeString(h); }
-};
-using UniqueBstr = win::UniqueHandle<BstrTraits>;
-
 template <typename Function>
 bool Resolve(HMODULE module, const char* name, Function& entry) {
-    entry = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    entry = FunctionOf<Function>(module, name);
     return entry != nullptr;
 }
 
@@ -30,23 +25,12 @@ bool IsFullPath(const std::wstring& path) {
     return path.size() >= 3 && iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\';
 }
 
-std::wstring ProgramDirectory() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::wstring();  // a cut path is no path
-    std::wstring directory(path, length);
-    const size_t slash = directory.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : directory.substr(0, slash);
-}
-
 // The library's own imports come from the system folder only, where the platform can
 // do that (Windows 7 with update KB2533623 and later): a DLL planted beside an elevated
 // tool must not be loaded in their place.
 HMODULE LoadByFullPath(const std::wstring& path) {
-    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    const bool searchFlagsKnown =
-        kernel != nullptr && ::GetProcAddress(kernel, "AddDllDirectory") != nullptr;
-    if (searchFlagsKnown) {
+    using AddDllDirectoryFn = DLL_DIRECTORY_COOKIE(WINAPI*)(PCWSTR);
+    if (KernelFunction<AddDllDirectoryFn>("AddDllDirectory") != nullptr) {
         return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
     return ::LoadLibraryW(path.c_str());
@@ -54,20 +38,20 @@ HMODULE LoadByFullPath(const std::wstring& path) {
 
 }  // namespace
 
-int CFeedbackLibrary::Load() {
+bool CFeedbackLibrary::Load() {
     const std::wstring directory = ProgramDirectory();
-    return directory.empty() ? 0 : Load(directory);
+    return !directory.empty() && Load(directory);
 }
 
-int CFeedbackLibrary::Load(const std::wstring& directory) {
+bool CFeedbackLibrary::Load(const std::wstring& directory) {
     Free();
-    if (!IsFullPath(directory)) return 0;
+    if (!IsFullPath(directory)) return false;
     win::UniqueModule module(LoadByFullPath(directory + L"\\" + kLibraryFileName));
     EntryPoints entries;
-    if (!module || !ResolveAll(module.Get(), entries)) return 0;
+    if (!module || !ResolveAll(module.Get(), entries)) return false;
     m_module = std::move(module);
     m_entries = entries;
-    return 1;
+    return true;
 }
 
 void CFeedbackLibrary::Free() {
@@ -111,8 +95,7 @@ int CFeedbackLibrary::OpenUrl(BSTR address) {
 }
 
 int CFeedbackLibrary::OpenRecordAddress(const wchar_t (&field)[TOOL_INFO_CHARS]) {
-    UniqueBstr address(
-        ::SysAllocStringLen(field, static_cast<UINT>(wcsnlen(field, TOOL_INFO_CHARS))));
+    const win::UniqueBstr address = win::MakeBstr(field, wcsnlen(field, TOOL_INFO_CHARS));
     return address ? OpenUrl(address.Get()) : 0;
 }
 

@@ -15,11 +15,11 @@ public:
     CFeedbackLibrary(const CFeedbackLibrary&) = delete;
     CFeedbackLibrary& operator=(const CFeedbackLibrary&) = delete;
 
-    // Loads the library from the folder of the program's own file. 1 on success, 0 when
-    // the file is missing or lacks an entry point.
-    int Load();
+    // Loads the library from the folder of the program's own file. False when the file is
+    // missing or lacks an entry point.
+    bool Load();
     // The same from `directory`, which must be a full path; never from the search path.
-    int Load(const std::wstring& directory);
+    bool Load(const std::wstring& directory);
     void Free();
     // Gives the module up without freeing it: a call still running inside it must be able
     // to return. The entry points stay usable.

@@ -4,21 +4,20 @@
 
 #include "feedback/FeedbackTimeText.h"
 #include "feedback/ToolIdentity.h"
+#include "skin/Scaling.h"
 
 namespace {
 
-int Truncate(float value) { return static_cast<int>(value); }
-
-// Sizes at scale 1.0, in pixels of the inner window.
-const int kInnerWidth = 400;
-const int kInnerHeight = 468;
-const int kCloseRightInset = 18;
-const int kCloseTop = 6;
-const int kCloseSize = 12;
-const int kAnswerWidth = 266;
-const int kAnswerHeight = 60;
-const int kAnswerStep = 80;  // from one answer button's top to the next one's
-const int kHitInset = 9;     // a release this near a button's edge is no answer
+// The design at scale 1.0, in pixels of the inner window.
+constexpr int kInnerWidth = 400;
+constexpr int kInnerHeight = 468;
+constexpr int kCloseRightInset = 18;  // from the right edge to the close button's left
+constexpr int kCloseTop = 6;
+constexpr int kCloseSize = 12;
+constexpr int kAnswerWidth = 266;
+constexpr int kAnswerHeight = 60;
+constexpr int kAnswerStep = 80;  // from one answer button's top to the next one's
+constexpr int kHitInset = 9;     // a release this near a button's edge is no answer
 
 struct AnswerPlacement {
     RECT rect;
@@ -53,6 +52,15 @@ AnswerPlacement PlaceAnswer(const RECT& client, float s, int row, bool leftTrunc
 
 }  // namespace
 
+// An answer button with its row (-1, 0, 1 from the middle) and its faces: normal, hover,
+// pressed, disabled.
+struct CProblemSolvingFeedbackChildDlg::AnswerButton {
+    CImageButton& button;
+    int row;
+    bool leftTruncatedOnce;
+    UINT faces[4];
+};
+
 // ---- inner dialog ----
 
 CProblemSolvingFeedbackChildDlg::CProblemSolvingFeedbackChildDlg(const LayeredPairParams& params,
@@ -67,33 +75,9 @@ void CProblemSolvingFeedbackChildDlg::DoDataExchange() {
     Bind(IDC_MORE_SOLUTIONS_BUTTON, m_moreSolutionsButton);
 }
 
-void CProblemSolvingFeedbackChildDlg::LayoutControls(bool first) {
-    const RECT client = GetClientRect();
-    LayoutCloseButton(client, first);
-    LayoutAnswerButtons(client, first);
-}
-
-void CProblemSolvingFeedbackChildDlg::LayoutCloseButton(const RECT& client, bool first) {
-    const float s = m_fScale;
-    if (first) {
-        // No background slice: the button fills its ground itself.
-        m_closeButton.SetScale(s);
-        m_closeButton.LoadStateImages(IDB_FEEDBACK_CLOSE_NORMAL, IDB_FEEDBACK_CLOSE_HOVER,
-                                      IDB_FEEDBACK_CLOSE_PRESSED, IDB_FEEDBACK_CLOSE_DISABLED);
-    }
-    const int left = Truncate(client.right - kCloseRightInset * s);
-    const int top = Truncate(client.top + kCloseTop * s);
-    m_closeButton.MoveWindow(
-        RECT{left, top, Truncate(left + kCloseSize * s), Truncate(top + kCloseSize * s)});
-}
-
-void CProblemSolvingFeedbackChildDlg::LayoutAnswerButtons(const RECT& client, bool first) {
-    struct AnswerButton {
-        CImageButton& button;
-        int row;
-        bool leftTruncatedOnce;
-        UINT faces[4];  // normal, hover, pressed, disabled
-    } buttons[] = {
+std::array<CProblemSolvingFeedbackChildDlg::AnswerButton, 3>
+CProblemSolvingFeedbackChildDlg::AnswerButtons() {
+    return {{
         {m_solvedButton,
          -1,
          true,
@@ -107,17 +91,46 @@ void CProblemSolvingFeedbackChildDlg::LayoutAnswerButtons(const RECT& client, bo
          false,
          {IDB_MORE_SOLUTIONS_NORMAL, IDB_MORE_SOLUTIONS_HOVER, IDB_MORE_SOLUTIONS_PRESSED,
           IDB_MORE_SOLUTIONS_DISABLED}},
-    };
-    for (AnswerButton& b : buttons) {
-        const AnswerPlacement place = PlaceAnswer(client, m_fScale, b.row, b.leftTruncatedOnce);
-        if (first) {
-            const int inset = place.hitInset;
-            b.button.SetBkImage(BackgroundImage());
-            b.button.SetBkImageRect(place.slice);
-            b.button.SetHitInsets(inset, inset, inset, inset);
-            b.button.LoadStateImages(b.faces[0], b.faces[1], b.faces[2], b.faces[3]);
-        }
-        b.button.MoveWindow(place.rect);
+    }};
+}
+
+void CProblemSolvingFeedbackChildDlg::ConfigureControls() {
+    // No background slice: the close button fills its ground itself.
+    m_closeButton.SetScale(m_fScale);
+    m_closeButton.LoadStateImages(IDB_FEEDBACK_CLOSE_NORMAL, IDB_FEEDBACK_CLOSE_HOVER,
+                                  IDB_FEEDBACK_CLOSE_PRESSED, IDB_FEEDBACK_CLOSE_DISABLED);
+    // The answer buttons' slices and insets follow the size the window starts with.
+    const RECT client = GetClientRect();
+    for (AnswerButton& answer : AnswerButtons()) {
+        const AnswerPlacement place =
+            PlaceAnswer(client, m_fScale, answer.row, answer.leftTruncatedOnce);
+        const int inset = place.hitInset;
+        const UINT* faces = answer.faces;
+        answer.button.SetBkImage(BackgroundImage());
+        answer.button.SetBkImageRect(place.slice);
+        answer.button.SetHitInsets(inset, inset, inset, inset);
+        answer.button.LoadStateImages(faces[0], faces[1], faces[2], faces[3]);
+    }
+}
+
+void CProblemSolvingFeedbackChildDlg::LayoutControls() {
+    const RECT client = GetClientRect();
+    PlaceCloseButton(client);
+    PlaceAnswerButtons(client);
+}
+
+void CProblemSolvingFeedbackChildDlg::PlaceCloseButton(const RECT& client) {
+    const float s = m_fScale;
+    const int left = Truncate(client.right - kCloseRightInset * s);
+    const int top = Truncate(client.top + kCloseTop * s);
+    m_closeButton.MoveWindow(
+        RECT{left, top, Truncate(left + kCloseSize * s), Truncate(top + kCloseSize * s)});
+}
+
+void CProblemSolvingFeedbackChildDlg::PlaceAnswerButtons(const RECT& client) {
+    for (const AnswerButton& answer : AnswerButtons()) {
+        answer.button.MoveWindow(
+            PlaceAnswer(client, m_fScale, answer.row, answer.leftTruncatedOnce).rect);
     }
 }
 

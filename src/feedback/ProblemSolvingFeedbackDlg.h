@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
 
 #include "feedback/FeedbackLibrary.h"
@@ -20,13 +21,17 @@ public:
 
 protected:
     void DoDataExchange() override;
-    void LayoutControls(bool first) override;
+    void ConfigureControls() override;
+    void LayoutControls() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnDestroy() override;
 
 private:
-    void LayoutCloseButton(const RECT& client, bool first);
-    void LayoutAnswerButtons(const RECT& client, bool first);
+    struct AnswerButton;
+    // Top to bottom: solved, not solved, more solutions.
+    std::array<AnswerButton, 3> AnswerButtons();
+    void PlaceCloseButton(const RECT& client);
+    void PlaceAnswerButtons(const RECT& client);
     // Records the answer (once per showing) and ends the pair.
     void Answer(int answer);
     void OpenMoreSolutions();

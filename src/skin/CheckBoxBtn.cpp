@@ -44,7 +44,7 @@ bool CCheckBoxBtn::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     if (message == WM_MBUTTONDOWN) {
-        Invalidate(TRUE);
+        Invalidate(true);
         result = Default(message, wParam, lParam);
         return true;
     }

@@ -8,32 +8,11 @@ const UINT_PTR kDotTimerId = 36;
 const UINT kDotIntervalMs = 1000;
 const int kDotSteps = 4;  // none, one, two, three dots
 
-const UINT kMeasureBlock = DT_CALCRECT | DT_WORDBREAK;
-const TextPlacement kOneLineLeft = {DT_SINGLELINE | DT_VCENTER, false, 0};
-
-// Alignment modes 1 to 6; any other mode is drawn as mode 1.
-TextPlacement PlacementFor(int mode) {
-    switch (mode) {
-        case 2:
-            return {DT_SINGLELINE | DT_VCENTER | DT_CENTER, false, 0};
-        case 3:
-            return {DT_SINGLELINE | DT_VCENTER | DT_RIGHT, false, 0};
-        case 4:
-            return {DT_WORDBREAK | DT_VCENTER, true, kMeasureBlock};
-        case 5:
-            return {DT_WORDBREAK | DT_VCENTER | DT_CENTER, true, kMeasureBlock};
-        case 6:
-            return {DT_WORDBREAK | DT_VCENTER | DT_RIGHT, true, kMeasureBlock};
-        default:
-            return kOneLineLeft;
-    }
-}
-
 }  // namespace
 
 void CDrawStateInfoStatic::SetFontColor(COLORREF colour) {
     m_textColour = colour;
-    Invalidate(TRUE);
+    Invalidate(true);
 }
 
 void CDrawStateInfoStatic::StartDotAnimation() { SetTimer(kDotTimerId, kDotIntervalMs); }
@@ -45,13 +24,13 @@ void CDrawStateInfoStatic::StopDotAnimation() {
 
 void CDrawStateInfoStatic::ResetDots() {
     m_dotCount = 0;
-    Invalidate(TRUE);
+    Invalidate(true);
 }
 
 bool CDrawStateInfoStatic::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_TIMER && wParam == kDotTimerId) {
         m_dotCount = (m_dotCount + 1) % kDotSteps;
-        Invalidate(TRUE);
+        Invalidate(true);
         return false;  // the static's own handling as well
     }
     return CSkinStatic::OnMessage(message, wParam, lParam, result);

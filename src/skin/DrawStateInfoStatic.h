@@ -6,6 +6,8 @@
 
 class CDrawStateInfoStatic : public CSkinStatic {
 public:
+    CDrawStateInfoStatic() : CSkinStatic(TextAlign::LineLeft) {}
+
     // Sets the text colour and repaints.
     void SetFontColor(COLORREF colour);
     void StartDotAnimation();

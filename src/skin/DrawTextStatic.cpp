@@ -1,25 +1,5 @@
 #include "skin/DrawTextStatic.h"
 
-namespace {
-
-// Alignment modes 0 to 7; any other mode draws no text.
-const TextPlacement kPlacements[] = {
-    {DT_EXTERNALLEADING | DT_WORDBREAK | DT_VCENTER, true,
-     DT_CALCRECT | DT_EXTERNALLEADING | DT_WORDBREAK},
-    {DT_EXTERNALLEADING | DT_SINGLELINE | DT_VCENTER, false, 0},
-    {DT_EXTERNALLEADING | DT_SINGLELINE | DT_VCENTER | DT_CENTER, false, 0},
-    {DT_EXTERNALLEADING | DT_WORDBREAK | DT_VCENTER | DT_RIGHT, true,
-     DT_CALCRECT | DT_EXTERNALLEADING | DT_WORDBREAK},
-    {DT_EXTERNALLEADING | DT_SINGLELINE | DT_VCENTER, false, 0},
-    {DT_EXTERNALLEADING | DT_WORDBREAK | DT_VCENTER | DT_CENTER, true,
-     DT_CALCRECT | DT_EXTERNALLEADING | DT_WORDBREAK},
-    {DT_EXTERNALLEADING | DT_WORDBREAK, false, 0},
-    {DT_EXTERNALLEADING | DT_EDITCONTROL | DT_WORDBREAK, true,
-     DT_CALCRECT | DT_EXTERNALLEADING | DT_EDITCONTROL | DT_WORDBREAK},
-};
-
-}  // namespace
-
 void CDrawTextStatic::SetBkColor(COLORREF colour) {
     m_groundColour = colour;
     m_groundBrush.Reset();  // the next paint makes it in the new colour
@@ -39,7 +19,7 @@ void CDrawTextStatic::UpdateHover(int x, int y) {
     const bool hover = IsPointInside(x, y);
     if (hover == m_hover) return;
     m_hover = hover;
-    Invalidate(TRUE);
+    Invalidate(true);
 }
 
 void CDrawTextStatic::DrawContent(HDC dc, const RECT& client) {
@@ -51,11 +31,11 @@ void CDrawTextStatic::DrawContent(HDC dc, const RECT& client) {
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
         Background().Draw(graphics, client);
     }
-    const int mode = AlignMode();
-    if (mode < 0 || mode >= static_cast<int>(sizeof(kPlacements) / sizeof(kPlacements[0]))) {
-        return;
-    }
+    // Labels keep the font's external leading, in measuring as in drawing.
+    TextPlacement placement = PlacementFor(AlignMode());
+    placement.drawFlags |= DT_EXTERNALLEADING;
+    placement.measureFlags |= DT_EXTERNALLEADING;
     win::SelectObjectGuard font(dc, TextFont());
     ::SetTextColor(dc, m_hover ? m_hoverColour : m_normalColour);
-    DrawPlacedText(dc, GetWindowText(), client, kPlacements[mode]);
+    DrawPlacedText(dc, GetWindowText(), client, placement);
 }

@@ -7,6 +7,8 @@
 
 class CDrawTextStatic : public CSkinStatic {
 public:
+    CDrawTextStatic() : CSkinStatic(TextAlign::BlockLeft) {}
+
     void SetBkColor(COLORREF colour);
     void SetTextColors(COLORREF normal, COLORREF hover);
     // `x`, `y` in screen coordinates; repaints only when the hover state changes.

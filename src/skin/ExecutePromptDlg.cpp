@@ -1,20 +1,19 @@
 #include "skin/ExecutePromptDlg.h"
 
-namespace {
+#include "skin/Scaling.h"
 
-int Truncate(float value) { return static_cast<int>(value); }
+namespace {
 
 const wchar_t kDefaultText[] = L"正在修复，请稍等";
 const size_t kShortestOwnText = 2;
 
-const int kTextAlignCentred = 5;  // word-wrapped, centred, block centred
 const COLORREF kTextColour = RGB(255, 255, 255);
 // Sizes at scale 1.0: the text's distance from the left and right edges, and its height
 // around the middle of the window.
-const int kTextInset = 10;
-const int kTextHeight = 40;
+constexpr int kTextInset = 10;
+constexpr int kTextHeight = 40;
 // The slice of the inner picture behind the text: at scale 1.0 exactly what lies there.
-const RECT kTextSlice = {10, 32, 194, 72};
+constexpr RECT kTextSlice = {10, 32, 194, 72};
 
 }  // namespace
 
@@ -25,25 +24,26 @@ CExecutePromptChildDlg::CExecutePromptChildDlg(const LayeredPairParams& params)
 
 void CExecutePromptChildDlg::DoDataExchange() { Bind(IDC_PROGRESS_TEXT, m_text); }
 
-void CExecutePromptChildDlg::LayoutControls(bool first) {
-    const float s = m_fScale;
-    const RECT client = GetClientRect();
+void CExecutePromptChildDlg::ConfigureControls() {
     m_text.SetWindowText(m_promptText.size() >= kShortestOwnText ? m_promptText
                                                                  : std::wstring(kDefaultText));
-    m_text.SetAlignMode(kTextAlignCentred);
+    m_text.SetAlignMode(TextAlign::BlockCentred);
     m_text.SetFontColor(kTextColour);
+    m_text.SetBkImage(BackgroundImage());
+    m_text.SetBkImageRect(kTextSlice);
+    m_text.SetTextFont(0, 0);
+    m_text.StartDotAnimation();
+}
 
+// The text spans the window less its insets, its height centred on the middle.
+void CExecutePromptChildDlg::LayoutControls() {
+    const float s = m_fScale;
+    const RECT client = GetClientRect();
     const int middle = client.top + (client.bottom - client.top) / 2;
     const int top = Truncate(middle - s * kTextHeight / 2);
-    const RECT place = {Truncate(client.left + s * kTextInset), top,
-                        Truncate(client.right - s * kTextInset), Truncate(top + s * kTextHeight)};
-    if (first) {
-        m_text.SetBkImage(BackgroundImage());
-        m_text.SetTextFont(0, 0);
-        m_text.StartDotAnimation();
-    }
-    m_text.SetBkImageRect(kTextSlice);
-    m_text.MoveWindow(place);
+    m_text.MoveWindow(RECT{Truncate(client.left + s * kTextInset), top,
+                           Truncate(client.right - s * kTextInset),
+                           Truncate(top + s * kTextHeight)});
 }
 
 void CExecutePromptChildDlg::StopAnimation() {

@@ -22,7 +22,8 @@ public:
 
 protected:
     void DoDataExchange() override;
-    void LayoutControls(bool first) override;
+    void ConfigureControls() override;
+    void LayoutControls() override;
     void OnDestroy() override;
 
 private:

@@ -6,8 +6,8 @@ void CImageButton::SetHitInsets(int left, int top, int right, int bottom) {
 
 void CImageButton::EnableButton(bool enable) {
     SetState(enable ? kNormal : kDisabledByOwner);
-    EnableWindow(enable ? TRUE : FALSE);
-    Invalidate(TRUE);
+    EnableWindow(enable);
+    Invalidate(true);
 }
 
 bool CImageButton::IsCursorInside() const {

@@ -9,9 +9,6 @@
 
 namespace {
 
-// Every size of a pair is a design value times the scale, truncated toward zero.
-int Truncate(float value) { return static_cast<int>(value); }
-
 // Neither key may close or trigger anything in a skinned window.
 bool IsEscapeOrEnter(const MSG& msg) {
     return msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_RETURN);
@@ -27,14 +24,6 @@ void DrawStretched(Gdiplus::Image& image, HDC hDC, const RECT& area) {
 }
 
 }  // namespace
-
-float ScaleForDpi(int dpi) { return dpi > 100 ? static_cast<float>(dpi / 96.0) : 1.0f; }
-
-float ScreenScale() {
-    win::WindowDC screen(nullptr);
-    if (screen.Get() == nullptr) return 1.0f;
-    return ScaleForDpi(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
-}
 
 // ---- inner dialog ----
 
@@ -54,8 +43,9 @@ BOOL CLayeredInnerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     // Without its picture the dialog keeps the template's layout.
     if (BackgroundImage() != nullptr) {
-        LayoutControls(true);
-        m_bLaidOut = 1;
+        ConfigureControls();
+        LayoutControls();
+        m_bLaidOut = true;
     }
     return TRUE;
 }
@@ -67,7 +57,7 @@ bool CLayeredInnerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
             result = TRUE;
             return true;
         case WM_SIZE:
-            if (m_bLaidOut) LayoutControls(false);
+            if (m_bLaidOut) LayoutControls();
             return false;
         case WM_NCHITTEST:
             return m_params.Draggable() &&
@@ -85,7 +75,7 @@ bool CLayeredInnerDlg::OnNcHitTest(POINT screenPoint, LRESULT& result) {
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&strip), 2);
     strip.bottom = strip.top + Truncate(m_fScale * LayeredPairParams::kCaptionHeight);
     strip.right -= Truncate(m_fScale * m_params.captionCutOff);
-    m_bDragging = ::PtInRect(&strip, screenPoint) ? 1 : 0;
+    m_bDragging = ::PtInRect(&strip, screenPoint) != FALSE;
     if (!m_bDragging) return false;  // the default hit test
     result = HTCAPTION;
     return true;
@@ -223,7 +213,7 @@ void CLayeredOuterDlg::OnMove() {
 }
 
 int CLayeredOuterDlg::FollowInnerRect(int left, int top, int right, int bottom) {
-    m_bMoveInner = 0;  // the inner leads from now on
+    m_bMoveInner = false;  // the inner leads from now on
     const PairMargins margins = ScaledMargins();
     MoveWindow(RECT{left - margins.left, top - margins.top, right + margins.right,
                     bottom + margins.bottom});

@@ -9,14 +9,9 @@
 #include <memory>
 
 #include "skin/LayeredPairParams.h"
+#include "skin/Scaling.h"
 #include "win/Dialog.h"
 #include "win/Gdiplus.h"
-
-// The scale of pixel sizes for a screen of `dpi` logical pixels per inch: dpi / 96 above
-// 100, else 1.0.
-float ScaleForDpi(int dpi);
-// The same for the screen's vertical pixels per inch; 1.0 without a screen context.
-float ScreenScale();
 
 class CLayeredOuterDlg;
 
@@ -25,13 +20,14 @@ public:
     explicit CLayeredInnerDlg(const LayeredPairParams& params);
 
     void SetScale(float scale) { m_fScale = scale; }
-    bool IsLaidOut() const { return m_bLaidOut != 0; }
+    bool IsLaidOut() const { return m_bLaidOut; }
     BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:
-    // Places and configures the controls; `first` only for the call from initialisation.
-    // Runs again on every resize once the first layout has run.
-    virtual void LayoutControls(bool /*first*/) {}
+    // Sets the controls up: once, at initialisation, before the first layout.
+    virtual void ConfigureControls() {}
+    // Places the controls: at initialisation, and again on every resize after that.
+    virtual void LayoutControls() {}
 
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -47,8 +43,8 @@ protected:
 
     const LayeredPairParams m_params;
     float m_fScale = 1.0f;
-    int m_bLaidOut = 0;
-    int m_bDragging = 0;  // the most recent hit test found the caption strip
+    bool m_bLaidOut = false;
+    bool m_bDragging = false;  // the most recent hit test found the caption strip
 
 private:
     friend class CLayeredOuterDlg;  // links itself as the outer
@@ -100,7 +96,7 @@ protected:
 
     const LayeredPairParams m_params;
     float m_fScale = 1.0f;
-    int m_bMoveInner;  // while set, moving the outer window moves the inner one
+    bool m_bMoveInner;  // while set, moving the outer window moves the inner one
 
 private:
     void PushPicture(const RECT& target, POINT position);

@@ -1,8 +1,8 @@
 #include "skin/PromptDlg.h"
 
-namespace {
+#include "skin/Scaling.h"
 
-int Truncate(float value) { return static_cast<int>(value); }
+namespace {
 
 // Face pictures of a button in the order normal, hover, pressed, disabled. The answer
 // buttons have no disabled face of their own and show the pressed one.
@@ -43,28 +43,30 @@ PromptLook LookFor(int type) {
     }
 }
 
-void LoadFaces(CPngButton& button, const ButtonFaces& faces) {
+void SetUpButton(CPngButton& button, float scale, Gdiplus::Image* picture, const RECT& slice,
+                 const ButtonFaces& faces) {
+    button.SetScale(scale);
+    button.SetBkImage(picture);
+    button.SetBkImageRect(slice);
     button.LoadStateImages(faces.normal, faces.hover, faces.pressed, faces.disabled);
 }
 
-// Sizes at scale 1.0, in pixels of the inner window.
-const int kCloseRightInset = 26;
-const int kCloseTop = 8;
-const int kCloseSize = 12;
-const int kButtonTop = 107;
-const int kButtonWidth = 55;
-const int kButtonHeight = 24;
-const int kButtonGap = 12;  // from the centre line to the nearer edge of either button
-const int kTextInset = 10;
-const int kTextTop = 30;
-const int kTextBottomInset = 40;
+// The design at scale 1.0, in pixels of the inner window and its picture.
+constexpr int kCloseRightInset = 26;  // from the right edge to the close button's left
+constexpr int kCloseTop = 8;
+constexpr int kCloseSize = 12;
+constexpr int kButtonTop = 107;
+constexpr int kButtonWidth = 55;
+constexpr int kButtonHeight = 24;
+constexpr int kButtonGap = 12;  // from the centre line to the nearer edge of either button
+constexpr int kTextInset = 10;  // from the left and the right edge
+constexpr int kTextTop = 30;
+constexpr int kTextBottomInset = 40;
 
 // The slices of the inner picture behind each button.
-const RECT kCloseSlice = {321, 8, 333, 20};
-const RECT kOkSlice = {106, 107, 161, 131};
-const RECT kCancelSlice = {185, 107, 240, 131};
-
-const int kTextAlignWrapped = 7;  // word-wrapped like an edit control, block centred
+constexpr RECT kCloseSlice = {321, 8, 333, 20};
+constexpr RECT kOkSlice = {106, 107, 161, 131};
+constexpr RECT kCancelSlice = {185, 107, 240, 131};
 
 }  // namespace
 
@@ -80,45 +82,51 @@ void CPromptChildDlg::DoDataExchange() {
     Bind(IDC_PROMPT_TEXT, m_text);
 }
 
-void CPromptChildDlg::SetUpButton(CPngButton& button, RECT backgroundSlice) {
-    button.SetScale(m_fScale);
-    button.SetBkImage(BackgroundImage());
-    button.SetBkImageRect(backgroundSlice);
-}
-
-void CPromptChildDlg::LayoutControls(bool first) {
-    const float s = m_fScale;
-    const RECT client = GetClientRect();
+void CPromptChildDlg::ConfigureControls() {
     const PromptLook look = LookFor(m_promptType);
-    if (first) {
-        SetUpButton(m_closeButton, kCloseSlice);
-        SetUpButton(m_okButton, kOkSlice);
-        SetUpButton(m_cancelButton, kCancelSlice);
-        LoadFaces(m_closeButton, kCloseFaces);
-        LoadFaces(m_okButton, look.ok);
-        LoadFaces(m_cancelButton, look.cancel);
-        m_text.SetTextFont(0, 0);
-        m_text.SetAlignMode(kTextAlignWrapped);
-    }
-
-    const int closeLeft = client.right - Truncate(s * kCloseRightInset);
-    const int closeTop = client.top + Truncate(s * kCloseTop);
-    m_closeButton.MoveWindow(RECT{closeLeft, closeTop, closeLeft + Truncate(s * kCloseSize),
-                                  closeTop + Truncate(s * kCloseSize)});
-
-    const int half = (client.right - client.left) / 2;
-    const int buttonTop = client.top + Truncate(s * kButtonTop);
-    const int buttonWidth = Truncate(s * kButtonWidth);
-    const int buttonHeight = Truncate(s * kButtonHeight);
-    const int okLeft = look.okCentred ? Truncate(half - s * kButtonWidth / 2)
-                                      : Truncate(half - s * kButtonWidth - s * kButtonGap);
-    const int cancelLeft = Truncate(half + s * kButtonGap);
-    m_okButton.MoveWindow(RECT{okLeft, buttonTop, okLeft + buttonWidth, buttonTop + buttonHeight});
-    m_cancelButton.MoveWindow(
-        RECT{cancelLeft, buttonTop, cancelLeft + buttonWidth, buttonTop + buttonHeight});
+    Gdiplus::Image* picture = BackgroundImage();
+    SetUpButton(m_closeButton, m_fScale, picture, kCloseSlice, kCloseFaces);
+    SetUpButton(m_okButton, m_fScale, picture, kOkSlice, look.ok);
+    SetUpButton(m_cancelButton, m_fScale, picture, kCancelSlice, look.cancel);
     m_okButton.ShowWindow(SW_SHOW);
     m_cancelButton.ShowWindow(look.cancelShown ? SW_SHOW : SW_HIDE);
+    m_text.SetTextFont(0, 0);
+    m_text.SetAlignMode(TextAlign::EditBlockLeft);
+}
 
+void CPromptChildDlg::LayoutControls() {
+    const RECT client = GetClientRect();
+    PlaceCloseButton(client);
+    PlaceAnswerButtons(client);
+    PlaceText(client);
+}
+
+void CPromptChildDlg::PlaceCloseButton(const RECT& client) {
+    const float s = m_fScale;
+    const int left = client.right - Truncate(s * kCloseRightInset);
+    const int top = client.top + Truncate(s * kCloseTop);
+    m_closeButton.MoveWindow(
+        RECT{left, top, left + Truncate(s * kCloseSize), top + Truncate(s * kCloseSize)});
+}
+
+void CPromptChildDlg::PlaceAnswerButtons(const RECT& client) {
+    const float s = m_fScale;
+    const int half = (client.right - client.left) / 2;
+    const int top = client.top + Truncate(s * kButtonTop);
+    const int width = Truncate(s * kButtonWidth);
+    const int height = Truncate(s * kButtonHeight);
+    const int okLeft = LookFor(m_promptType).okCentred
+                           ? Truncate(half - s * kButtonWidth / 2)
+                           : Truncate(half - s * kButtonWidth - s * kButtonGap);
+    const int cancelLeft = Truncate(half + s * kButtonGap);
+    m_okButton.MoveWindow(RECT{okLeft, top, okLeft + width, top + height});
+    m_cancelButton.MoveWindow(RECT{cancelLeft, top, cancelLeft + width, top + height});
+}
+
+// The text is set again before every move: a visible static repaints at once then, at its
+// old size, and the prompt has always shown the text placed by that paint.
+void CPromptChildDlg::PlaceText(const RECT& client) {
+    const float s = m_fScale;
     m_text.SetWindowText(m_promptText);
     m_text.MoveWindow(RECT{
         client.left + Truncate(s * kTextInset), client.top + Truncate(s * kTextTop),

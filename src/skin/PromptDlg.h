@@ -28,12 +28,15 @@ public:
 
 protected:
     void DoDataExchange() override;
-    void LayoutControls(bool first) override;
+    void ConfigureControls() override;
+    void LayoutControls() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnDestroy() override;
 
 private:
-    void SetUpButton(CPngButton& button, RECT backgroundSlice);
+    void PlaceCloseButton(const RECT& client);
+    void PlaceAnswerButtons(const RECT& client);
+    void PlaceText(const RECT& client);
 
     CPngButton m_closeButton;
     CPngButton m_okButton;

@@ -11,7 +11,7 @@ HFONT BaseFont(HWND hWnd) {
 
 }  // namespace
 
-int LoadPngResource(Gdiplus::Image** image, WORD id) {
+int LoadPngResource(win::ImagePtr& image, WORD id) {
     HMODULE module = ::GetModuleHandleW(nullptr);
     HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
     if (resource == nullptr) return 0;
@@ -34,15 +34,8 @@ int LoadPngResource(Gdiplus::Image** image, WORD id) {
         return 0;
     }
     // GDI+ allocates on its own heap and answers null, never throws, when that fails.
-    *image = new Gdiplus::Image(stream, FALSE);
+    image = std::make_unique<Gdiplus::Image>(stream, FALSE);
     stream->Release();
-    return 1;
-}
-
-int LoadPngResource(win::ImagePtr& image, WORD id) {
-    Gdiplus::Image* loaded = nullptr;
-    if (!LoadPngResource(&loaded, id)) return 0;
-    image.reset(loaded);
     return 1;
 }
 

@@ -8,13 +8,9 @@
 #include "win/Gdi.h"
 #include "win/Gdiplus.h"
 
-// Decodes PNG resource `id` (type "PNG") of the program into a new image in *image and
-// returns 1; returns 0 and leaves *image alone when there is no such resource. Whatever
-// *image held before is overwritten, not deleted: that is the caller's business. The
+// Decodes PNG resource `id` (type "PNG") of the program into a new image in `image` and
+// returns 1; returns 0 and leaves `image` alone when there is no such resource. The
 // resource bytes live exactly as long as the image.
-int LoadPngResource(Gdiplus::Image** image, WORD id);
-
-// The same, into an owner: replaces what `image` held only on success.
 int LoadPngResource(win::ImagePtr& image, WORD id);
 
 // A copy of `hWnd`'s font (or the default GUI font); when `sizeChange` is not 0 the

@@ -29,7 +29,7 @@ bool CSkinButton::AllStateImagesLoaded() const {
 void CSkinButton::SetState(State state) {
     if (m_state == state) return;
     m_state = state;
-    Invalidate(TRUE);
+    Invalidate(true);
 }
 
 void CSkinButton::ChangeStateFromMouse(State state, LPARAM point) {

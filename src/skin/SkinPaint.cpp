@@ -7,6 +7,32 @@ void BackgroundSlice::Draw(Gdiplus::Graphics& graphics, const RECT& area) const 
                        m_rect.bottom - m_rect.top, Gdiplus::UnitPixel);
 }
 
+TextPlacement PlacementFor(TextAlign align) {
+    const UINT line = DT_SINGLELINE | DT_VCENTER;
+    const UINT block = DT_WORDBREAK | DT_VCENTER;
+    const UINT measureBlock = DT_CALCRECT | DT_WORDBREAK;
+    switch (align) {
+        case TextAlign::LineLeft:
+            return {line, false, 0};
+        case TextAlign::LineCentred:
+            return {line | DT_CENTER, false, 0};
+        case TextAlign::LineRight:
+            return {line | DT_RIGHT, false, 0};
+        case TextAlign::BlockLeft:
+            return {block, true, measureBlock};
+        case TextAlign::BlockCentred:
+            return {block | DT_CENTER, true, measureBlock};
+        case TextAlign::BlockRight:
+            return {block | DT_RIGHT, true, measureBlock};
+        case TextAlign::BlockLeftFromTop:
+            return {DT_WORDBREAK, false, 0};
+        case TextAlign::EditBlockLeft:
+            return {DT_EDITCONTROL | DT_WORDBREAK, true,
+                    DT_CALCRECT | DT_EDITCONTROL | DT_WORDBREAK};
+    }
+    return {line, false, 0};
+}
+
 void DrawPlacedText(HDC dc, const std::wstring& text, RECT area, const TextPlacement& placement) {
     if (placement.centredBlock) {
         RECT measured = {area.left, area.top, area.right, area.top + 10};

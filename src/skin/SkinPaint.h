@@ -31,6 +31,21 @@ struct TextPlacement {
     UINT measureFlags;  // with DT_CALCRECT; used only for a centred block
 };
 
+// How a drawn static places its text. A block is wrapped at word breaks and centred
+// vertically as a whole.
+enum class TextAlign {
+    LineLeft,  // one line, vertically centred
+    LineCentred,
+    LineRight,
+    BlockLeft,
+    BlockCentred,
+    BlockRight,
+    BlockLeftFromTop,  // wrapped at word breaks, from the top edge
+    EditBlockLeft,     // wrapped as an edit control wraps, centred vertically
+};
+
+TextPlacement PlacementFor(TextAlign align);
+
 void DrawPlacedText(HDC dc, const std::wstring& text, RECT area, const TextPlacement& placement);
 
 // Repaints a visible control at once. Native controls paint some changes (new text, a

@@ -11,10 +11,12 @@
 
 class CSkinStatic : public CStatic {
 public:
+    explicit CSkinStatic(TextAlign align) : m_align(align) {}
+
     // A copy of the parent's font; `enlarge` grows it and, only together with a
     // non-zero `enlarge`, a positive `weight` replaces its weight.
     void SetTextFont(int enlarge, int weight);
-    void SetAlignMode(int mode) { m_alignMode = mode; }
+    void SetAlignMode(TextAlign align) { m_align = align; }
     void SetBkImage(Gdiplus::Image* image) { m_background.SetImage(image); }
     void SetBkImageRect(RECT rect) { m_background.SetRect(rect); }
 
@@ -25,13 +27,13 @@ protected:
 
     // Our font, or the control's own until SetTextFont has made one.
     HFONT TextFont() const;
-    int AlignMode() const { return m_alignMode; }
+    TextAlign AlignMode() const { return m_align; }
     const BackgroundSlice& Background() const { return m_background; }
 
 private:
     void OnPaint();
 
     win::UniqueFont m_textFont;
-    int m_alignMode = 0;
+    TextAlign m_align;
     BackgroundSlice m_background;
 };

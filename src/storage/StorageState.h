@@ -13,5 +13,5 @@ const DWORD kStartDisabled = 4;  // the driver never loads
 inline bool IsUsbStorageOn(DWORD start) { return start <= kStartEnabled; }
 
 // Reads "Start" from the machine's registry view that the reg command writes.
-// 1 and the value in *start, or 0 when the key or value is missing or too long.
-int ReadUsbStorStart(DWORD* start);
+// True and the value in *start, or false when the key or value is missing or too long.
+bool ReadUsbStorStart(DWORD* start);

@@ -21,15 +21,20 @@ void Log(const std::wstring& text) {
     CLogSave::GetInstance()->WriteLog(ToLogText(text), kSwitchLog, true);
 }
 
+// The command that writes `start`, naming the very key and value the read-back reads.
+std::wstring RegAddStartCommand(DWORD start) {
+    return std::wstring(L"reg add \"HKEY_LOCAL_MACHINE\\") + kUsbStorKey + L"\" /v \"" +
+           kUsbStorStartValue + L"\" /d " + std::to_wstring(start) + L" /t REG_DWORD /f";
+}
+
 }  // namespace
 
-int ReadUsbStorStart(DWORD* start) {
-    return CRegReader().ReadDword(HKEY_LOCAL_MACHINE, kUsbStorKey, kUsbStorStartValue, start);
+bool ReadUsbStorStart(DWORD* start) {
+    return CRegReader().ReadDword(HKEY_LOCAL_MACHINE, kUsbStorKey, kUsbStorStartValue, start) == 1;
 }
 
 struct CStorageSwitch::Operation {
     LPTHREAD_START_ROUTINE threadProc;
-    const wchar_t* commandLine;
     DWORD valueWritten;
     SwitchResult succeeded;
     SwitchResult failed;
@@ -41,8 +46,6 @@ struct CStorageSwitch::Operation {
 
 const CStorageSwitch::Operation CStorageSwitch::kDisable = {
     &CStorageSwitch::DisableThreadProc,
-    L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v \"Start\" "
-    L"/d 4 /t REG_DWORD /f",
     kStartDisabled,
     RESULT_DISABLE_OK,
     RESULT_DISABLE_FAILED,
@@ -54,8 +57,6 @@ const CStorageSwitch::Operation CStorageSwitch::kDisable = {
 
 const CStorageSwitch::Operation CStorageSwitch::kEnable = {
     &CStorageSwitch::EnableThreadProc,
-    L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\" /v \"Start\" "
-    L"/d 3 /t REG_DWORD /f",
     kStartEnabled,
     RESULT_ENABLE_OK,
     RESULT_ENABLE_FAILED,
@@ -77,8 +78,8 @@ int CStorageSwitch::SetNotifyWnd(HWND hWnd) {
 
 int CStorageSwitch::IsSupportedSystem() { return IsSupportedVersion(ReadWindowsVersion()) ? 1 : 0; }
 
-int CStorageSwitch::StartDisable() { return Start(kDisable); }
-int CStorageSwitch::StartEnable() { return Start(kEnable); }
+int CStorageSwitch::StartDisable() { return Start(kDisable) ? 1 : 0; }
+int CStorageSwitch::StartEnable() { return Start(kEnable) ? 1 : 0; }
 
 DWORD WINAPI CStorageSwitch::DisableThreadProc(LPVOID param) {
     static_cast<CStorageSwitch*>(param)->DoDisable();
@@ -90,19 +91,19 @@ DWORD WINAPI CStorageSwitch::EnableThreadProc(LPVOID param) {
     return 1;
 }
 
-int CStorageSwitch::DoDisable() { return Run(kDisable); }
-int CStorageSwitch::DoEnable() { return Run(kEnable); }
+int CStorageSwitch::DoDisable() { return Run(kDisable) ? 1 : 0; }
+int CStorageSwitch::DoEnable() { return Run(kEnable) ? 1 : 0; }
 
-int CStorageSwitch::Start(const Operation& operation) {
+bool CStorageSwitch::Start(const Operation& operation) {
     // The worker runs detached: nothing waits for it or reads its exit code.
     win::UniqueKernelHandle thread(
         ::CreateThread(nullptr, 0, operation.threadProc, this, 0, nullptr));
-    if (thread) return 1;
+    if (thread) return true;
     Log(operation.threadFailureLog);
-    return 0;
+    return false;
 }
 
-int CStorageSwitch::Run(const Operation& operation) {
+bool CStorageSwitch::Run(const Operation& operation) {
     std::wstring failureLog = operation.failureLog;
     bool succeeded = false;
     // USB storage off would leave a Windows that runs from a USB disk unable to start. Where
@@ -123,12 +124,12 @@ int CStorageSwitch::Run(const Operation& operation) {
     ::SendMessageW(m_hNotifyWnd, WM_CLOSE_PROGRESS, 0, 0);
     ::SendMessageW(m_hNotifyWnd, WM_SWITCH_RESULT,
                    succeeded ? operation.succeeded : operation.failed, mounted);
-    return succeeded ? 1 : 0;
+    return succeeded;
 }
 
 bool CStorageSwitch::Switch(const Operation& operation) {
     std::wstring output;
-    const int started = m_runCommand(operation.commandLine, output);
+    const int started = m_runCommand(RegAddStartCommand(operation.valueWritten), output);
 
     // The success text is printed only by a Chinese-language reg. When it is missing but
     // the command ran (or was ended at the runner's time limit), the value itself tells
@@ -136,7 +137,7 @@ bool CStorageSwitch::Switch(const Operation& operation) {
     bool succeeded = started == 1 && output.find(kSuccessText) != std::wstring::npos;
     if (started == 1 && !succeeded) {
         DWORD start = 0;
-        succeeded = ReadUsbStorStart(&start) == 1 && start == operation.valueWritten;
+        succeeded = ReadUsbStorStart(&start) && start == operation.valueWritten;
     }
     // After a wide-scope disable the driver alone being on leaves storage blocked by the
     // policy: Enable is done only once the saved values are back.

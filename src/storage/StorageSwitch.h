@@ -42,8 +42,8 @@ private:
     static const Operation kDisable;
     static const Operation kEnable;
 
-    int Start(const Operation& operation);
-    int Run(const Operation& operation);
+    bool Start(const Operation& operation);
+    bool Run(const Operation& operation);
     bool Switch(const Operation& operation);
 
     HWND m_hNotifyWnd = nullptr;

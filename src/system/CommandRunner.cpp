@@ -5,15 +5,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "system/ProcessFolders.h"
+#include "system/Wow64Probe.h"
 #include "system/Wow64Redirection.h"
 #include "win/UniqueHandle.h"
 
 namespace {
-
-using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-
-// Resolved once; every thread that races here stores the same value.
-IsWow64ProcessFn g_isWow64Process = nullptr;
 
 const size_t kCommandLineChars = 2048;
 const DWORD kChunkBytes = 4095;
@@ -117,25 +114,6 @@ std::string CollectOutput(HANDLE readEnd, HANDLE process, KillOnCloseJob& job, D
 }
 
 }  // namespace
-
-int IsRunningOnWow64() {
-    if (g_isWow64Process == nullptr) {
-        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-        if (kernel == nullptr) return 0;
-        g_isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
-            reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
-        if (g_isWow64Process == nullptr) return 0;
-    }
-    BOOL wow64 = FALSE;
-    return g_isWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
-}
-
-std::wstring SystemDirectory() {
-    wchar_t path[MAX_PATH] = {};
-    UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::wstring();
-    return std::wstring(path, length);
-}
 
 int RunCommand(std::wstring command, std::wstring& output) {
     return RunCommand(std::move(command), output, kDefaultTimeLimitMs);

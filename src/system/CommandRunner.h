@@ -1,11 +1,8 @@
 #pragma once
 // Runs one command line through the system's command interpreter with no window and
-// collects what it prints; and tells whether a 32-bit process runs on 64-bit Windows.
+// collects what it prints.
 
 #include <string>
-
-// 1 when this is a 32-bit process on 64-bit Windows, else 0.
-int IsRunningOnWow64();
 
 // Runs "cmd /D /C <command>" and appends its standard output and error, decoded from the
 // ANSI code page, to `output`. Returns 1 once the command was started and has ended
@@ -15,7 +12,3 @@ int IsRunningOnWow64();
 // it leaves behind are ended when it ends, and the output is what it printed until then.
 int RunCommand(std::wstring command, std::wstring& output);
 int RunCommand(std::wstring command, std::wstring& output, unsigned long timeLimitMs);
-
-// The system folder ("...\system32"); on the WOW64 road, while redirection is off, the
-// interpreter found there is the 64-bit one.
-std::wstring SystemDirectory();

@@ -1,9 +1,9 @@
 #include "system/RegReader.h"
 
-#include "system/CommandRunner.h"
+#include "system/Wow64Probe.h"
 #include "win/UniqueHandle.h"
 
-CRegReader::CRegReader() : m_bWow64(IsRunningOnWow64()) {}
+CRegReader::CRegReader() : m_bWow64(IsRunningOnWow64() == 1) {}
 
 REGSAM CRegReader::AccessMask() const { return m_bWow64 ? (KEY_READ | KEY_WOW64_64KEY) : KEY_READ; }
 

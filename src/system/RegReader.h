@@ -16,5 +16,5 @@ public:
     REGSAM AccessMask() const;
 
 private:
-    int m_bWow64;
+    bool m_bWow64;
 };

@@ -109,7 +109,7 @@ INT_PTR CDialog::DoModal() {
     return m_result;
 }
 
-BOOL CDialog::Create(UINT templateId, CWnd* owner) {
+bool CDialog::Create(UINT templateId, CWnd* owner) {
     m_templateId = templateId;
     m_modal = false;
     HWND hWnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
@@ -128,7 +128,7 @@ void CDialog::EndDialog(INT_PTR result) {
     ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wakes the loop
 }
 
-BOOL CDialog::DestroyWindow() { return IsWindow() ? ::DestroyWindow(m_hWnd) : FALSE; }
+bool CDialog::DestroyWindow() { return IsWindow() && ::DestroyWindow(m_hWnd); }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) { return ::IsDialogMessageW(m_hWnd, msg); }
 

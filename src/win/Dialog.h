@@ -16,10 +16,10 @@ public:
     // window could not be created. The owner is disabled meanwhile.
     INT_PTR DoModal();
     // Creates the dialog modeless, owned by `owner`.
-    BOOL Create(UINT templateId, CWnd* owner);
+    bool Create(UINT templateId, CWnd* owner);
     // Modal: ends the loop with `result`. Modeless: destroys the window.
     void EndDialog(INT_PTR result);
-    BOOL DestroyWindow();
+    bool DestroyWindow();
 
     // Sees every message of the modal loop addressed to this dialog or its controls
     // before it is dispatched; true swallows it. The base does dialog keyboard navigation.

@@ -91,7 +91,7 @@ public:
           m_height(height) {}
     bool IsValid() const { return m_dc && m_bitmap; }
     HDC Dc() const { return m_dc.Get(); }
-    BOOL CopyTo(HDC target, int x = 0, int y = 0) const {
+    bool CopyTo(HDC target, int x = 0, int y = 0) const {
         return ::BitBlt(target, x, y, m_width, m_height, m_dc.Get(), 0, 0, SRCCOPY);
     }
 

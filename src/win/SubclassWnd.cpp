@@ -8,14 +8,14 @@ const UINT_PTR kSubclassId = 0x4F4D;  // one subclass of ours per control
 
 CSubclassWnd::~CSubclassWnd() { UnsubclassWindow(); }
 
-BOOL CSubclassWnd::SubclassWindow(HWND hWnd) {
-    if (m_hWnd != nullptr || hWnd == nullptr) return FALSE;
+bool CSubclassWnd::SubclassWindow(HWND hWnd) {
+    if (m_hWnd != nullptr || hWnd == nullptr) return false;
     if (!::SetWindowSubclass(hWnd, &CSubclassWnd::SubclassProc, kSubclassId,
                              reinterpret_cast<DWORD_PTR>(this))) {
-        return FALSE;
+        return false;
     }
     m_hWnd = hWnd;
-    return TRUE;
+    return true;
 }
 
 void CSubclassWnd::UnsubclassWindow() {

@@ -12,7 +12,7 @@ public:
     ~CSubclassWnd() override;
 
     // Starts routing `hWnd`'s messages to this object; false when already bound.
-    BOOL SubclassWindow(HWND hWnd);
+    bool SubclassWindow(HWND hWnd);
     void UnsubclassWindow();
 
 protected:

@@ -2,6 +2,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -9,21 +10,12 @@
 #include "app/OwnDirectory.h"
 #include "app/OwnDirectoryUse.h"
 #include "support/TestFiles.h"
+#include "support/Text.h"
 
 namespace {
 
 const std::vector<std::wstring> kOwnFiles = {L"TovricOmbrel.exe", L"HarvaneFeedbackInformation.dll",
                                              L"HarvaneFeedbackInformation.ini"};
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());  // for failure messages only
-}
-
-std::wstring Variable(const wchar_t* name) {
-    wchar_t value[256] = {};
-    GetEnvironmentVariableW(name, value, 256);
-    return value;
-}
 
 // One folder handed to the removal: what it holds before, what is saved into it once the
 // removal has started, and whether it must be gone once the removal has ended.
@@ -37,7 +29,7 @@ struct RemovalCase {
 };
 
 TEST(OwnDirectory, RealInterpreterRemovesExactlyTheFoldersTheGuardAllows) {
-    const std::wstring user = Variable(L"USERNAME");
+    const std::wstring user = _wgetenv(L"USERNAME") ? _wgetenv(L"USERNAME") : L"";
     ASSERT_FALSE(user.empty());
     const std::map<std::wstring, std::string> toolAlone = {{L"TovricOmbrel.exe", "tool"}};
     const std::map<std::wstring, std::string> everything = {
@@ -117,7 +109,7 @@ TEST(OwnDirectory, RealInterpreterRemovesExactlyTheFoldersTheGuardAllows) {
         }
         for (const auto& file : c.files) {
             EXPECT_EQ(file.second, test::ReadBytes(folder + L"\\" + file.first))
-                << Narrow(file.first);
+                << test::Utf8(file.first);
         }
     }
     EXPECT_EQ("sibling", test::ReadBytes(parent / user + L"\\TovricOmbrel.exe"));
@@ -140,7 +132,7 @@ TEST(OwnDirectory, OnlyAFolderOnAFixedLocalDiskQualifies) {
         {L"\\\\?\\C:\\Ombrel", {DRIVE_FIXED, false}, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.qualifies, IsOnFixedLocalDisk(c.path, c.facts)) << Narrow(c.path);
+        EXPECT_EQ(c.qualifies, IsOnFixedLocalDisk(c.path, c.facts)) << test::Utf8(c.path);
     }
 
     // The removal asks about the drive of the folder it would remove: injected, and a real
@@ -194,7 +186,7 @@ TEST(OwnDirectory, DriveRootsAndWellKnownFoldersAreProtectedWhateverTheyHold) {
         {folder(CSIDL_WINDOWS) + L"\\..\\Tools", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.protectedFolder, IsProtectedFolder(c.path)) << Narrow(c.path);
+        EXPECT_EQ(c.protectedFolder, IsProtectedFolder(c.path)) << test::Utf8(c.path);
     }
 }
 

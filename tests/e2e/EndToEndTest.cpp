@@ -1,28 +1,22 @@
 // The real tool, started from a folder of its own and used with the mouse and keyboard.
-// Each suite runs in a Wine prefix set up for it (tests/e2e/run-group.sh): the screen's
+// Each suite runs in a Wine prefix set up for it (tests/support/in-prefix-copy.sh): the screen's
 // DPI, the Windows version and the language are the prefix's.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "e2e/ScenarioKit.h"
-#include "e2e/ToolRun.h"
-#include "log/LogText.h"
-#include "resource.h"
-#include "storage/StorageState.h"
 #include "support/RealInput.h"
-#include "support/RecordingBrowser.h"
-#include "support/TestFiles.h"
 
 namespace {
 
-using e2e::ToolFolder;
-using e2e::ToolProcess;
-
+using test::ToolFolder;
+using test::ToolProcess;
 using namespace scenario;  // NOLINT: the scenarios' shared vocabulary
 
 RECT Rect(HWND hWnd) {
@@ -31,153 +25,169 @@ RECT Rect(HWND hWnd) {
     return rect;
 }
 
-void ExpectRect(const RECT& expected, const RECT& actual) {
-    EXPECT_EQ(expected.left, actual.left);
-    EXPECT_EQ(expected.top, actual.top);
-    EXPECT_EQ(expected.right, actual.right);
-    EXPECT_EQ(expected.bottom, actual.bottom);
-}
+// --- Layout, at the DPI of the group's prefix ------------------------------------------
 
-// --- Layout -----------------------------------------------------------------------------
+class Layout : public ::testing::TestWithParam<int> {
+protected:
+    // A design length at 96 DPI, as the screen's DPI makes it.
+    int Scaled(int length) const { return length * GetParam() / 96; }
+    // Rounding may move an edge by one pixel once scaled.
+    void ExpectScaled(const RECT& design, const RECT& actual, int what) const {
+        const int tolerance = GetParam() == 96 ? 0 : 1;
+        EXPECT_NEAR(Scaled(design.left), actual.left, tolerance) << what;
+        EXPECT_NEAR(Scaled(design.top), actual.top, tolerance) << what;
+        EXPECT_NEAR(Scaled(design.right), actual.right, tolerance) << what;
+        EXPECT_NEAR(Scaled(design.bottom), actual.bottom, tolerance) << what;
+    }
+    // The main window's frame around the panel: left, top, right and bottom margins.
+    void ExpectFramed(HWND main, HWND panel) const {
+        const RECT outer = Rect(main), inner = Rect(panel);
+        ExpectScaled({5, 4, 5, 7},
+                     {inner.left - outer.left, inner.top - outer.top, outer.right - inner.right,
+                      outer.bottom - inner.bottom},
+                     0);
+    }
+};
 
-TEST(AtDpi96, MainWindowAndPanelAreCentredOnTheScreen) {
+TEST_P(Layout, PanelAndControlsScaleTheMainWindowIsCentredAndTheTopStripDragsBoth) {
+    HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetParam(), GetDeviceCaps(screen, LOGPIXELSY)) << "the group's prefix is not set";
+    ReleaseDC(nullptr, screen);
     ToolSession tool;
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
-    ExpectRect({760, 239, 1160, 839}, Rect(panel));
-    ExpectRect({755, 235, 1165, 846}, Rect(tool.process->MainWindow()));
-    Sleep(1000);
-    SaveScreenshot(L"e2e-main-window");
-    // Controls at their design places, in panel client coordinates.
-    struct Place {
+    HWND main = tool.process->MainWindow();
+    if (GetParam() == 96) SaveScreenshot(L"e2e-main-window", panel, IDC_DISABLE_BUTTON);
+
+    RECT at = Rect(panel);
+    ExpectScaled({0, 0, 400, 600}, {0, 0, at.right - at.left, at.bottom - at.top}, 0);
+    ExpectFramed(main, panel);
+    const RECT outer = Rect(main);
+    EXPECT_NEAR((GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, outer.left, 1);
+    EXPECT_NEAR((GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2, outer.top, 1);
+    const struct {
         int id;
-        RECT rect;
-    } places[] = {
+        RECT design;
+    } controls[] = {
         {IDC_DISABLE_BUTTON, {77, 240, 323, 287}},
         {IDC_ENABLE_BUTTON, {77, 300, 323, 347}},
         {IDC_CLOSE_BUTTON, {368, 0, 394, 34}},
         {IDC_MINIMISE_BUTTON, {340, 0, 366, 34}},
     };
-    const RECT origin = Rect(panel);
-    for (const Place& place : places) {
-        RECT rect = e2e::ControlRect(panel, place.id);
-        OffsetRect(&rect, -origin.left, -origin.top);
-        SCOPED_TRACE(place.id);
-        ExpectRect(place.rect, rect);
+    for (const auto& control : controls) {
+        ExpectScaled(control.design, test::ControlRect(panel, control.id), control.id);
     }
+
+    // The top strip drags panel and frame together; below it nothing moves.
+    test::DragMouse({at.left + Scaled(150), at.top + Scaled(15)},
+                    {at.left + Scaled(150) + 60, at.top + Scaled(15) + 40}, 5);
+    EXPECT_TRUE(test::WaitFor([&]() { return Rect(panel).left == at.left + 60; }, 3000));
+    EXPECT_EQ(at.top + 40, Rect(panel).top);
+    ExpectFramed(main, panel);
+    at = Rect(panel);
+    test::DragMouse({at.left + Scaled(150), at.top + Scaled(60)},
+                    {at.left + Scaled(200), at.top + Scaled(110)}, 5);
+    EXPECT_FALSE(test::WaitFor(
+        [&]() {
+            const RECT now = Rect(panel);
+            return !EqualRect(&at, &now);
+        },
+        1000));
 }
 
-TEST(AtDpi96, DraggingTheTopStripMovesPanelAndMainWindowTogether) {
-    ToolSession tool;
-    HWND panel = tool.Panel();
-    ASSERT_NE(nullptr, panel);
-    const RECT before = Rect(panel);
-    test::DragMouse({before.left + 150, before.top + 15}, {before.left + 210, before.top + 55}, 5);
-    ASSERT_TRUE(e2e::WaitFor([&]() { return Rect(panel).left == before.left + 60; }, 3000));
-    const RECT after = Rect(panel);
-    EXPECT_EQ(before.top + 40, after.top);
-    const RECT main = Rect(tool.process->MainWindow());
-    ExpectRect({after.left - 5, after.top - 4, after.right + 5, after.bottom + 7}, main);
-
-    // Below the strip nothing moves.
-    test::DragMouse({after.left + 150, after.top + 60}, {after.left + 200, after.top + 110}, 5);
-    Sleep(300);
-    ExpectRect(after, Rect(panel));
-}
-
-TEST(AtDpi96, SpaceOnTheFocusedBigButtonAndEscEnterStartNothing) {
-    SetStart(kStartEnabled);
-    ToolSession tool;
-    HWND panel = tool.Panel();
-    ASSERT_NE(nullptr, panel);
-    SetCursorPos(5, 5);  // far from every button
-    for (WORD key :
-         {WORD(VK_SPACE), WORD(VK_RETURN), WORD(VK_ESCAPE), WORD(VK_TAB), WORD(VK_SPACE)}) {
-        test::PressKey(key);
-    }
-    EXPECT_EQ(nullptr, tool.process->WaitForPrompt(1500));
-    EXPECT_TRUE(IsWindowVisible(panel));
-    EXPECT_EQ(STILL_ACTIVE, tool.process->WaitForExit(0));
-    EXPECT_EQ(kStartEnabled, Start());
-}
-
-TEST(AtDpi120, EverythingScalesByAQuarter) {
-    ToolSession tool;
-    HWND panel = tool.Panel();
-    ASSERT_NE(nullptr, panel);
-    const RECT rect = Rect(panel);
-    EXPECT_EQ(499, rect.right - rect.left);
-    EXPECT_EQ(749, rect.bottom - rect.top);
-    const RECT main = Rect(tool.process->MainWindow());
-    ExpectRect({rect.left - 6, rect.top - 5, rect.right + 6, rect.bottom + 8}, main);
-}
-
-TEST(AtDpi144, BigButtonsScaleByAHalf) {
-    ToolSession tool;
-    HWND panel = tool.Panel();
-    ASSERT_NE(nullptr, panel);
-    RECT button = e2e::ControlRect(panel, IDC_DISABLE_BUTTON);
-    const RECT origin = Rect(panel);
-    OffsetRect(&button, -origin.left, -origin.top);
-    ExpectRect({115, 360, 115 + 369, 360 + 70}, button);
-}
+INSTANTIATE_TEST_SUITE_P(AtDpi96, Layout, ::testing::Values(96));
+INSTANTIATE_TEST_SUITE_P(AtDpi120, Layout, ::testing::Values(120));
+INSTANTIATE_TEST_SUITE_P(AtDpi144, Layout, ::testing::Values(144));
 
 // --- Switching --------------------------------------------------------------------------
 
-TEST(Switching, CancellingTheDisableQuestionChangesNothing) {
-    SetStart(kStartEnabled);
+TEST(Switching, NoWayOfRefusingTheDisableQuestionSwitches) {
+    ASSERT_TRUE(test::SetUsbStorStart(kStartOn));
     ToolSession tool;
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
-    ASSERT_TRUE(ClickUntil(panel, IDC_DISABLE_BUTTON,
-                           [&]() { return tool.process->WaitForPrompt(0) != nullptr; }));
-    Sleep(500);
-    SaveScreenshot(L"e2e-confirmation");
-    const std::wstring question = AnswerPrompt(*tool.process, IDC_PROMPT_CANCEL_BUTTON);
-    EXPECT_NE(std::wstring::npos, question.find(L"确认要禁用U盘吗？"));
-    EXPECT_EQ(nullptr, tool.process->WaitForProgress(1500));
-    EXPECT_EQ(kStartEnabled, Start());
-    EXPECT_TRUE(Enabled(panel, IDC_DISABLE_BUTTON));
-    EXPECT_FALSE(Enabled(panel, IDC_ENABLE_BUTTON));
+    const struct {
+        const char* name;
+        bool asked;  // else the keys go to the panel, with no question open
+        bool closesQuestion;
+        std::function<void(HWND question)> refuse;
+    } ways[] = {
+        {"Space, Enter and Esc on the panel", false, false,
+         [&](HWND) {
+             test::MoveMouseAway();
+             for (WORD key : {WORD(VK_SPACE), WORD(VK_RETURN), WORD(VK_ESCAPE), WORD(VK_SPACE)}) {
+                 EXPECT_TRUE(test::PressKeyIn(panel, key));
+             }
+         }},
+        {"Cancel", true, true, [](HWND q) { test::ClickControl(q, IDC_PROMPT_CANCEL_BUTTON); }},
+        {"the question's x", true, true,
+         [](HWND q) { test::ClickControl(q, IDC_PROMPT_CLOSE_BUTTON); }},
+        {"Esc", true, false, [](HWND q) { EXPECT_TRUE(test::PressKeyIn(q, VK_ESCAPE)); }},
+        {"Enter", true, false, [](HWND q) { EXPECT_TRUE(test::PressKeyIn(q, VK_RETURN)); }},
+    };
+    bool pictured = false;
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        HWND question = nullptr;
+        if (way.asked) {
+            ASSERT_TRUE(tool.Press(panel, IDC_DISABLE_BUTTON));
+            question = tool.process->WaitForPrompt(0);
+            ASSERT_NE(nullptr, question);
+            EXPECT_NE(std::wstring::npos,
+                      test::ControlText(question, IDC_PROMPT_TEXT).find(L"确认要禁用U盘吗？"));
+            test::WaitUntilStill(question, IDC_PROMPT_CANCEL_BUTTON);
+            if (!pictured) SaveScreenshot(L"e2e-confirmation");
+            pictured = true;
+        }
+        way.refuse(question);
+        if (question != nullptr) {
+            const auto gone = [&]() { return !IsWindowVisible(question); };
+            EXPECT_EQ(way.closesQuestion, test::WaitFor(gone, 1500));
+            if (!way.closesQuestion) AnswerPrompt(*tool.process, IDC_PROMPT_CANCEL_BUTTON);
+        } else {
+            EXPECT_EQ(nullptr, tool.process->WaitForPrompt(1500));
+        }
+        EXPECT_EQ(nullptr, tool.process->WaitForProgress(1000));
+        EXPECT_EQ(kStartOn, test::UsbStorStart());
+        EXPECT_TRUE(Enabled(panel, IDC_DISABLE_BUTTON));
+        EXPECT_FALSE(Enabled(panel, IDC_ENABLE_BUTTON));
+        EXPECT_TRUE(tool.process->Running());
+    }
 }
 
 // Disable (with its question), then Enable: the notices, the registry and the buttons.
 void DisableThenEnable(const wchar_t* disabledNotice, const wchar_t* screenshot = nullptr) {
-    SetStart(kStartEnabled);
+    ASSERT_TRUE(test::SetUsbStorStart(kStartOn));
     ToolSession tool;
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
-    struct Step {
+    const struct {
         int button;
         bool asksFirst;
         const wchar_t* progressText;
         const wchar_t* resultText;
         DWORD start;
     } steps[] = {
-        {IDC_DISABLE_BUTTON, true, L"正在禁用，请稍等", disabledNotice, kStartDisabled},
-        {IDC_ENABLE_BUTTON, false, L"正在启用，请稍等", L"U盘启用成功", kStartEnabled},
+        {IDC_DISABLE_BUTTON, true, L"正在禁用，请稍等", disabledNotice, kStartOff},
+        {IDC_ENABLE_BUTTON, false, L"正在启用，请稍等", L"U盘启用成功", kStartOn},
     };
-    for (const Step& step : steps) {
+    for (const auto& step : steps) {
         SCOPED_TRACE(step.button);
-        ASSERT_TRUE(ClickUntil(panel, step.button, [&]() {
-            return tool.process->WaitForPrompt(0) != nullptr ||
-                   tool.process->WaitForProgress(0) != nullptr;
-        }));
+        ASSERT_TRUE(tool.Press(panel, step.button));
         EXPECT_FALSE(IsWindowEnabled(panel)) << "the panel takes clicks while its window is open";
         if (step.asksFirst) AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON);
         HWND progress = tool.process->WaitForProgress(kPromptTimeout);
         ASSERT_NE(nullptr, progress);
-        EXPECT_EQ(step.progressText, e2e::ControlText(progress, IDC_PROGRESS_TEXT));
-        if (screenshot && step.button == IDC_DISABLE_BUTTON &&
-            tool.process->WaitForPrompt(kPromptTimeout)) {
-            Sleep(500);
-            SaveScreenshot(screenshot);
+        EXPECT_EQ(step.progressText, test::ControlText(progress, IDC_PROGRESS_TEXT));
+        HWND result = tool.process->WaitForPrompt(kPromptTimeout);
+        if (screenshot && step.asksFirst && result) {
+            SaveScreenshot(screenshot, result, IDC_PROMPT_OK_BUTTON);
         }
         EXPECT_EQ(step.resultText, AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
-        EXPECT_EQ(step.start, Start());
+        EXPECT_EQ(step.start, test::UsbStorStart());
         // Whichever was pressed is now the one that is greyed out.
-        EXPECT_EQ(step.start == kStartEnabled, Enabled(panel, IDC_DISABLE_BUTTON));
-        EXPECT_EQ(step.start != kStartEnabled, Enabled(panel, IDC_ENABLE_BUTTON));
+        EXPECT_EQ(step.start == kStartOn, Enabled(panel, IDC_DISABLE_BUTTON));
+        EXPECT_EQ(step.start != kStartOn, Enabled(panel, IDC_ENABLE_BUTTON));
     }
 }
 
@@ -207,60 +217,57 @@ TEST(StartupAccepted, SupportedWindowsVersionShowsThePanel) {
     EXPECT_EQ(nullptr, tool.process->WaitForPrompt(500));
 }
 
-TEST(Library, MissingOrFailingLibraryIsRefused) {
-    struct Case {
-        const char* name;
-        bool withLibrary;
-        const wchar_t* library;
-        const wchar_t* logText;
-    } cases[] = {
-        {"missing", false, L"", L"加载反馈DLL失败"},
-        {"failing initialisation", true, L"FailingFeedbackLibrary.dll", L"初始化反馈DLL失败"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ToolFolder::Options options;
-        options.withLibrary = c.withLibrary;
-        if (c.withLibrary) options.library = c.library;
-        ToolSession tool(options);
-        EXPECT_EQ(L"工具初始化失败", AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
-        EXPECT_EQ(0u, tool.process->WaitForExit(10000));
-        EXPECT_EQ(ToLogText(c.logText), LastLogLine("Kestrum.txt"));
-    }
-}
-
 // Wine prefers its own system libraries; Windows searches the program's folder first,
 // and so does Wine for the libraries this key names "native,builtin" for the tool.
 class PreferLibrariesOnDisk {
 public:
     explicit PreferLibrariesOnDisk(const wchar_t* library) {
-        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_key,
-                        nullptr);
-        const wchar_t order[] = L"native,builtin";
-        RegSetValueExW(m_key, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
-                       sizeof(order));
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, library, REG_SZ, L"native,builtin",
+                        sizeof(L"native,builtin"));
     }
-    ~PreferLibrariesOnDisk() {
-        RegCloseKey(m_key);
-        RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
-    }
+    ~PreferLibrariesOnDisk() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
     PreferLibrariesOnDisk(const PreferLibrariesOnDisk&) = delete;
     PreferLibrariesOnDisk& operator=(const PreferLibrariesOnDisk&) = delete;
 
 private:
     static constexpr const wchar_t* kKey =
         L"Software\\Wine\\AppDefaults\\TovricOmbrel.exe\\DllOverrides";
-    HKEY m_key = nullptr;
 };
 
-TEST(Library, SystemLibraryPlantedBesideTheToolIsNotLoaded) {
-    ToolFolder::Options options;
-    options.extraFiles = {{L"planted_library.dll", L"gdiplus.dll"}};
-    PreferLibrariesOnDisk onDisk(L"gdiplus");
-    ToolSession tool(options);
-    const HWND panel = tool.Panel();
-    EXPECT_FALSE(test::Exists(tool.folder->Path() + L"\\planted-library-loaded"));
-    EXPECT_NE(nullptr, panel) << "the tool did not start";
+TEST(Library, MissingFailingOrPlantedLibraries) {
+    const struct {
+        const char* name;
+        bool withLibrary;
+        const wchar_t* library;
+        const wchar_t* planted;  // a system library's name on a library of ours
+        const wchar_t* logText;  // the refusal's log line; null: the tool starts
+    } cases[] = {
+        {"missing", false, L"", nullptr, L"加载反馈DLL失败"},
+        {"failing initialisation", true, L"FailingFeedbackLibrary.dll", nullptr,
+         L"初始化反馈DLL失败"},
+        {"gdiplus planted beside the tool", true, L"HarvaneFeedbackInformation.dll", L"gdiplus",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ToolFolder::Options options;
+        options.withLibrary = c.withLibrary;
+        if (c.withLibrary) options.library = c.library;
+        std::unique_ptr<PreferLibrariesOnDisk> onDisk;
+        if (c.planted) {
+            options.extraFiles = {{L"planted_library.dll", std::wstring(c.planted) + L".dll"}};
+            onDisk = std::make_unique<PreferLibrariesOnDisk>(c.planted);
+        }
+        ToolSession tool(options);
+        if (c.logText == nullptr) {
+            EXPECT_NE(nullptr, tool.Panel()) << "the tool did not start";
+            EXPECT_FALSE(test::Exists(tool.folder->Path() + L"\\planted-library-loaded"));
+            continue;
+        }
+        EXPECT_EQ(L"工具初始化失败", AnswerPrompt(*tool.process, IDC_PROMPT_OK_BUTTON));
+        EXPECT_EQ(0u, tool.process->WaitForExit(10000));
+        EXPECT_EQ(ToLogText(c.logText), LastLogLine("Kestrum.txt"));
+    }
 }
 
 // --- Feedback library -------------------------------------------------------------------
@@ -275,8 +282,9 @@ TEST(Links, FeedbackAndAgreementLinksOpenTheirPagesOnlyWhenHit) {
     ASSERT_NE(nullptr, panel);
 
     // A click beside the link opens nothing: the first page to arrive is the link's own.
-    const RECT link = e2e::ControlRect(panel, IDC_FEEDBACK_LINK);
-    test::ClickAt({link.left - 30, (link.top + link.bottom) / 2});
+    const POINT link = test::ControlCentre(panel, IDC_FEEDBACK_LINK);
+    const RECT linkRect = test::ControlRect(panel, IDC_FEEDBACK_LINK);
+    test::ClickAt({link.x - (linkRect.right - linkRect.left) / 2 - 30, link.y});
     ASSERT_TRUE(
         ClickUntil(panel, IDC_FEEDBACK_LINK, [&]() { return !tool.browser.Pages().empty(); }));
     const char kFeedbackPage[] = "https://feedback.example/ask?toolId=10119&version=1.0.21.517";
@@ -288,10 +296,9 @@ TEST(Links, FeedbackAndAgreementLinksOpenTheirPagesOnlyWhenHit) {
               tool.browser.Pages());
 }
 
-void ServeManifest(const std::string& content) {
-    std::wstring path = L"Z:";
-    for (char c : Env("OMBREL_HTTP_ROOT") + "/versions.txt") path += c == '/' ? L'\\' : wchar_t(c);
-    test::WriteBytes(path, content);
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
 TEST(Update, NewerVersionIsAnnouncedOnceAndEndsTheTool) {
@@ -299,23 +306,26 @@ TEST(Update, NewerVersionIsAnnouncedOnceAndEndsTheTool) {
     const std::string ini =
         "[Addresses]\r\nUpdateManifest=http://127.0.0.1:" + Env("OMBREL_HTTP_PORT") +
         "/versions.txt\r\nDownload=https://download.example/latest\r\n";
-    struct Case {
+    std::wstring manifest = L"Z:";
+    for (char c : Env("OMBREL_HTTP_ROOT") + "/versions.txt")
+        manifest += c == '/' ? L'\\' : wchar_t(c);
+    const struct {
         const char* manifest;
         bool announced;
     } cases[] = {
         {"10119=1.0.21.517\r\n", false},
         {"10119=1.0.21.1000\r\n", true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.manifest);
-        ServeManifest(c.manifest);
+        test::WriteBytes(manifest, c.manifest);
         ToolFolder::Options options;
         options.ini = ini;
         ToolSession tool(options);
         if (!c.announced) {
             ASSERT_NE(nullptr, tool.Panel());
             EXPECT_EQ(nullptr, tool.process->WaitForPrompt(4000));
-            EXPECT_EQ(STILL_ACTIVE, tool.process->WaitForExit(0));
+            EXPECT_TRUE(tool.process->Running());
             continue;
         }
         EXPECT_EQ(L"检测到当前工具有新的版本更新，请下载最新版本使用。",
@@ -328,14 +338,8 @@ TEST(Update, NewerVersionIsAnnouncedOnceAndEndsTheTool) {
 
 // --- Closing ----------------------------------------------------------------------------
 
-std::string AnswerFile() {
-    wchar_t programData[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"ProgramData", programData, MAX_PATH);
-    return test::ReadBytes(std::wstring(programData) + L"\\HarvaneFeedback\\CustomerFeedback.txt");
-}
-
 TEST(Closing, EachAnswerIsRecordedAndTheToolsFolderRemoved) {
-    struct Case {
+    const struct {
         int button;
         const char* answer;
     } cases[] = {
@@ -343,33 +347,62 @@ TEST(Closing, EachAnswerIsRecordedAndTheToolsFolderRemoved) {
         {IDC_UNSOLVED_BUTTON, "answer=2"},
         {IDC_FEEDBACK_CLOSE_BUTTON, "answer=3"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
         ToolSession tool;
         HWND panel = tool.Panel();
         ASSERT_NE(nullptr, panel);
-        const size_t answersBefore = test::SplitLines(AnswerFile()).size();
+        const size_t answersBefore =
+            test::SplitLines(test::ReadBytes(test::AnswerFilePath())).size();
         HWND question = nullptr;
         ASSERT_TRUE(ClickUntil(panel, IDC_CLOSE_BUTTON, [&]() {
-            for (HWND hWnd : tool.process->Windows()) {
-                if (GetDlgItem(hWnd, IDC_SOLVED_BUTTON)) question = hWnd;
-            }
-            return question != nullptr;
+            return (question = tool.process->WaitForWindowWithControl(IDC_SOLVED_BUTTON, 0));
         }));
-        EXPECT_TRUE(ClickUntil(question, c.button,
-                               [&]() { return tool.process->WaitForExit(0) != STILL_ACTIVE; }));
-        EXPECT_NE(STILL_ACTIVE, tool.process->WaitForExit(10000));
+        EXPECT_TRUE(ClickUntil(question, c.button, [&]() { return !tool.process->Running(); }));
         // The removal waits until the program has ended: Windows keeps a running
         // program's file.
         EXPECT_TRUE(test::Exists(tool.folder->Program()));
         EXPECT_EQ(std::vector<std::string>{"https://www.harvane.example/feedback?toolId=10119&"
                                            "version=1.0.21.517"},
                   tool.browser.WaitForPages(1));
-        const auto answers = test::SplitLines(AnswerFile());
+        const auto answers = test::SplitLines(test::ReadBytes(test::AnswerFilePath()));
         ASSERT_EQ(answersBefore + 1, answers.size());
         EXPECT_NE(std::string::npos, answers.back().find(c.answer)) << answers.back();
         EXPECT_NE(std::string::npos, answers.back().find("tool=10119"));
-        EXPECT_TRUE(e2e::WaitFor([&]() { return !test::Exists(tool.folder->Path()); }, 10000));
+        EXPECT_TRUE(test::WaitFor([&]() { return !test::Exists(tool.folder->Path()); }, 10000));
+    }
+}
+
+// What the folder removal leaves: a file saved once the tool ended stays with its folder;
+// while another instance runs from the folder, everything stays and the last one removes it.
+TEST(Closing, RemovalLeavesWhatIsNotTheToolsOwnAndAFolderStillInUse) {
+    const DWORD kRemovalTimeout = 15000;
+    for (const bool anotherInstance : {false, true}) {
+        SCOPED_TRACE(anotherInstance ? "another instance runs" : "a file saved after the end");
+        ToolSession tool;
+        ASSERT_NE(nullptr, tool.Panel());
+        // The later one lies on top of the earlier: it is closed first, as a user would.
+        std::unique_ptr<ToolProcess> later;
+        if (anotherInstance) {
+            later = std::make_unique<ToolProcess>(tool.folder->Program());
+            ASSERT_NE(nullptr, later->WaitForPanel(kStartTimeout));
+        }
+        ToolProcess& first = anotherInstance ? *later : *tool.process;
+        ASSERT_TRUE(test::CloseThroughQuestion(first));
+        if (!anotherInstance) test::WriteBytes(tool.folder->Path() + L"\\notes.txt", "saved");
+        ASSERT_TRUE(test::WaitForProcessesStartedBy(first.Id(), kRemovalTimeout));
+        if (!anotherInstance) {
+            EXPECT_EQ("saved", test::ReadBytes(tool.folder->Path() + L"\\notes.txt"));
+            EXPECT_FALSE(test::Exists(tool.folder->Program())) << "the tool's own files go";
+            continue;
+        }
+        for (const wchar_t* name : {L"TovricOmbrel.exe", L"HarvaneFeedbackInformation.dll",
+                                    L"HarvaneFeedbackInformation.ini"}) {
+            EXPECT_TRUE(test::Exists(tool.folder->Path() + L"\\" + name)) << "the earlier runs";
+        }
+        ASSERT_TRUE(test::CloseThroughQuestion(*tool.process));
+        EXPECT_TRUE(
+            test::WaitFor([&]() { return !test::Exists(tool.folder->Path()); }, kRemovalTimeout));
     }
 }
 

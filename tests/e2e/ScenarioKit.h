@@ -1,76 +1,56 @@
 #pragma once
 // What the end-to-end scenarios share: the tool started from a folder of its own, its
-// prompts answered with the mouse, the registry state and the log read back.
+// prompts answered with the mouse, the log read back, screenshots for people.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "e2e/ToolRun.h"
 #include "log/LogSave.h"
 #include "log/LogText.h"
 #include "resource.h"
 #include "skin/ScreenCapture.h"
-#include "storage/StorageState.h"
+#include "support/Controls.h"
 #include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
+#include "support/ToolRun.h"
 #include "win/Gdiplus.h"
 
 namespace scenario {
 
 const DWORD kStartTimeout = 20000;
 const DWORD kPromptTimeout = 15000;
+const DWORD kStartOn = 3;
+const DWORD kStartOff = 4;
 
-// e2e::ClickUntil for assertions: a failure names the window that was under the cursor.
-template <typename Condition>
-::testing::AssertionResult ClickUntil(HWND dialog, int id, Condition done) {
-    if (e2e::ClickUntil(dialog, id, done)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "three clicks on control " << id << " did nothing; under the cursor: "
-           << e2e::DescribeWindowAt(e2e::ControlCentre(dialog, id), dialog);
-}
+using test::ClickUntil;
 
 // No update server unless a test serves one: a closed local port answers at once.
 inline const char kNoUpdateServer[] =
     "[Addresses]\r\nUpdateManifest=http://127.0.0.1:9/versions.txt\r\n";
 
-// A running tool with its panel shown; the pages it opens reach the recording browser.
+// A running tool; the pages it opens reach the recording browser.
 class ToolSession {
 public:
-    explicit ToolSession(e2e::ToolFolder::Options options = {}) {
+    explicit ToolSession(test::ToolFolder::Options options = {}) {
         if (options.ini.empty()) options.ini = kNoUpdateServer;
-        folder = std::make_unique<e2e::ToolFolder>(options);
-        process = std::make_unique<e2e::ToolProcess>(folder->Program());
+        folder = std::make_unique<test::ToolFolder>(options);
+        process = std::make_unique<test::ToolProcess>(folder->Program());
     }
     HWND Panel() { return process->WaitForPanel(kStartTimeout); }
+    // Clicks `button`; a prompt or the progress window must show.
+    bool Press(HWND panel, int button) {
+        return ClickUntil(panel, button, [&]() {
+            return process->WaitForPrompt(0) != nullptr || process->WaitForProgress(0) != nullptr;
+        });
+    }
 
     test::RecordingBrowser browser;
-    std::unique_ptr<e2e::ToolFolder> folder;
-    std::unique_ptr<e2e::ToolProcess> process;
+    std::unique_ptr<test::ToolFolder> folder;
+    std::unique_ptr<test::ToolProcess> process;
 };
-
-inline std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-inline void SetStart(DWORD value) {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStorKey, 0, nullptr, 0,
-                    KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr);
-    RegSetValueExW(key, kUsbStorStartValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
-                   sizeof(value));
-    RegCloseKey(key);
-}
-
-inline DWORD Start() {
-    DWORD value = 0;
-    ReadUsbStorStart(&value);
-    return value;
-}
 
 // The text of the last line in the log file `file`, without its time stamp.
 inline std::string LastLogLine(const char* file) {
@@ -81,25 +61,21 @@ inline std::string LastLogLine(const char* file) {
 
 inline bool Enabled(HWND panel, int id) { return IsWindowEnabled(GetDlgItem(panel, id)) != FALSE; }
 
-inline bool IsChecked(HWND panel) {
-    return SendMessageW(GetDlgItem(panel, IDC_AGREE_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 // Answers the prompt that must appear with `button`, and returns its text.
-inline std::wstring AnswerPrompt(e2e::ToolProcess& process, int button) {
+inline std::wstring AnswerPrompt(test::ToolProcess& process, int button) {
     HWND prompt = process.WaitForPrompt(kPromptTimeout);
     EXPECT_NE(nullptr, prompt) << "no prompt appeared";
     if (prompt == nullptr) return std::wstring();
-    const std::wstring text = e2e::ControlText(prompt, IDC_PROMPT_TEXT);
-    auto gone = [&]() { return !IsWindow(prompt) || !IsWindowVisible(prompt); };
-    ClickUntil(prompt, button, gone);
-    EXPECT_TRUE(gone()) << "the prompt stayed";
+    const std::wstring text = test::ControlText(prompt, IDC_PROMPT_TEXT);
+    EXPECT_TRUE(ClickUntil(prompt, button, [&]() { return !IsWindowVisible(prompt); }))
+        << "the prompt stayed";
     return text;
 }
 
-// Saves what the screen shows around the tool for people to look at.
-inline void SaveScreenshot(const wchar_t* name) {
+// Saves what the screen shows around the tool, once it has settled, for people to look at.
+inline void SaveScreenshot(const wchar_t* name, HWND settledControlOf = nullptr, int id = 0) {
     if (GetACP() != 936) return;  // the pictures show the Chinese system
+    if (settledControlOf != nullptr) test::WaitUntilStill(settledControlOf, id);
     win::GdiplusSession gdiplus;
     const std::wstring folder = test::ProgramDirectory() + L"\\..\\screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);

@@ -1,46 +1,38 @@
 #pragma once
-// A temporary folder holding a copy of the feedback library (taken from beside the test
-// program) and, once written, its configuration file.
+// A temporary folder holding a copy of the feedback library from beside the test program
+// and, once written, its configuration file.
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "feedback/FeedbackLibrary.h"
-#include "support/RecordingBrowser.h"
 #include "support/TestFiles.h"
+#include "support/Text.h"
+#include "support/ToolRun.h"
 
 namespace test {
 
 class LibraryFolder {
 public:
-    LibraryFolder();
-
+    LibraryFolder() {
+        ::CopyFileW((ProgramDirectory() + L"\\HarvaneFeedbackInformation.dll").c_str(),
+                    LibraryPath().c_str(), TRUE);
+    }
     const std::wstring& Path() const { return m_dir.Path(); }
-    std::wstring LibraryPath() const;
-    std::wstring operator/(const std::wstring& name) const { return m_dir / name; }
+    std::wstring LibraryPath() const { return m_dir / L"HarvaneFeedbackInformation.dll"; }
 
-    // Writes the configuration file: `addressLines` ("Key=value" lines, CR LF ended) in
-    // the address section, then `extraLines` as they are.
-    void WriteConfig(const std::string& addressLines, const std::string& extraLines = "") const;
-
-    // An entry point of the loaded copy that the tool's binding does not offer.
-    template <typename Function>
-    Function Export(const char* name) const {
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleW(LibraryPath().c_str()), name)));
+    // `lines` go into the address section; the update check stays on this machine
+    // (nothing listens on port 1) unless they name a manifest.
+    void WriteConfig(const std::string& lines, const std::string& extra = "") const {
+        const bool manifest = lines.find("UpdateManifest=") != std::string::npos;
+        WriteBytes(m_dir / L"HarvaneFeedbackInformation.ini",
+                   "[Addresses]\r\n" + lines +
+                       (manifest ? "" : "UpdateManifest=http://127.0.0.1:1/\r\n") + extra);
     }
 
 private:
     TempDir m_dir;
 };
-
-std::string Utf8(const std::wstring& text);
-
-// Once `expected` pages have reached `browser`, every page it received before a last one
-// that `library` opens: a page opened by mistake shows here.
-std::vector<std::string> AllPagesOpened(CFeedbackLibrary& library, const RecordingBrowser& browser,
-                                        size_t expected = 0);
 
 }  // namespace test

@@ -1,14 +1,13 @@
 #pragma once
-// Helpers for the tests of the skinned pairs: a pair opened modeless for a look at it, and
-// a user who answers a modal one.
+// The skinned pairs opened modeless for a look at them, and a user who answers a modal one.
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 
 #include "skin/LayeredPair.h"
+#include "support/Controls.h"
 
 namespace test {
 
@@ -18,57 +17,24 @@ public:
     explicit ForeignOwner(HWND hWnd) { m_hWnd = hWnd; }
 };
 
-// The pair with a frame picture that cannot be loaded.
-LayeredPairParams WithoutFramePicture(LayeredPairParams params);
-
-// "(left, top)-(right, bottom)", for readable comparisons.
-std::string Describe(const RECT& rect);
-
-// Creates `outer` modeless from its `templateId`, owned by `owner`, shows it and lets it paint;
-// false when its window could not be created.
+// Creates `outer` modeless, owned by `owner`, shows it and lets it paint.
 bool OpenModeless(CLayeredOuterDlg& outer, UINT templateId, CWnd& owner);
 
-// Wine without a window manager may restack a frame above its inner window once the frame
-// is shown or activated; this puts the inner back on top, where Windows keeps it.
-void RaiseInner(HWND inner);
-
-// The two windows of a shown pair; `inner` is null when the pair has none.
 struct ShownPair {
     HWND outer = nullptr;
-    HWND inner = nullptr;
+    HWND inner = nullptr;  // null when the pair has none
 };
 
-// A user at the screen while the test's thread sits in a modal pair's DoModal: a second
-// thread that finds the pair once it is shown, plays its actions on it with real input,
-// and closes it (WM_CLOSE) if it is still up a while later, so that a failing test ends.
-class ModalUser {
-public:
-    // Watches the calling thread's windows; construct it just before DoModal.
-    explicit ModalUser(std::function<void(const ShownPair&)> actions);
-    // Waits for the thread: destroy it after DoModal has returned.
-    ~ModalUser();
-    ModalUser(const ModalUser&) = delete;
-    ModalUser& operator=(const ModalUser&) = delete;
-
-    bool FoundPair() const { return m_found; }
-    // True when the pair outlived the actions and had to be closed for them.
-    bool GaveUp() const { return m_gaveUp; }
-
-private:
-    static DWORD WINAPI Run(void* param);
-    void Act();
-
-    std::function<void(const ShownPair&)> m_actions;
-    DWORD m_uiThread;
-    HANDLE m_thread = nullptr;
-    std::atomic<bool> m_found{false};
-    std::atomic<bool> m_gaveUp{false};
+struct ModalRun {
+    INT_PTR answer = -1;
+    bool found = false;   // the user saw the pair
+    bool gaveUp = false;  // it outlived the user's actions and was closed for them
 };
 
-// Actions for the user's thread (real input through the system's queue).
-void ClickControl(HWND dialog, int id);
-// The control's rectangle in its dialog's client coordinates, and its window text.
-RECT ControlRect(HWND dialog, int id);
-std::wstring ControlText(HWND dialog, int id);
+// Runs `modal` while a second thread, standing in for the user, finds the pair once shown
+// and plays `actions` on it; if it is still up 3 s later, that thread closes it
+// (WM_CLOSE) so that a failing test ends.
+ModalRun RunModal(const std::function<INT_PTR()>& modal,
+                  const std::function<void(const ShownPair&)>& actions);
 
 }  // namespace test

@@ -33,19 +33,11 @@ int wmain(void) {
     wchar_t program[MAX_PATH] = {0};
     DWORD length = GetModuleFileNameW(NULL, program, MAX_PATH);
     while (length > 0 && program[length - 1] != L'\\') --length;
-    program[length] = L'\0';
-    if (wcslen(program) + wcslen(L"realreg.exe") >= MAX_PATH) return 1;
-    wcscat(program, L"realreg.exe");
+    if (length + wcslen(L"realreg.exe") >= MAX_PATH) return 1;
+    wcscpy(program + length, L"realreg.exe");
 
-    const wchar_t* arguments = Arguments(GetCommandLineW());
-    size_t size = wcslen(program) + wcslen(arguments) + 3;
-    wchar_t* commandLine = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, size * sizeof(wchar_t));
-    if (commandLine == NULL) return 1;
-    wcscpy(commandLine, L"\"");
-    wcscat(commandLine, program);
-    wcscat(commandLine, L"\"");
-    wcscat(commandLine, arguments);
-
+    static wchar_t commandLine[32768];
+    _snwprintf(commandLine, 32767, L"\"%ls\"%ls", program, Arguments(GetCommandLineW()));
     STARTUPINFOW startup = {sizeof(startup)};
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);

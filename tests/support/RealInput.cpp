@@ -1,5 +1,7 @@
 #include "support/RealInput.h"
 
+#include "support/Waiting.h"
+
 namespace test {
 
 namespace {
@@ -70,6 +72,13 @@ void PressKey(WORD key, WORD modifier) {
     }
     ::SendInput(count, inputs, sizeof(INPUT));
     ::Sleep(kInputPauseMs);
+}
+
+bool PressKeyIn(HWND window, WORD key, WORD modifier) {
+    ::SetForegroundWindow(window);
+    if (!WaitFor([window]() { return ::GetForegroundWindow() == window; }, 3000)) return false;
+    PressKey(key, modifier);
+    return true;
 }
 
 }  // namespace test

@@ -19,5 +19,8 @@ void ClickAt(POINT screen);       // move, press and release
 void DragMouse(POINT from, POINT to, int steps);
 // Down and up, held with `modifier` (VK_MENU for Alt+F4) when one is given.
 void PressKey(WORD key, WORD modifier = 0);
+// Brings `window` to the front, then presses the key there; false, with no key pressed,
+// when the window did not come to the front.
+bool PressKeyIn(HWND window, WORD key, WORD modifier = 0);
 
 }  // namespace test

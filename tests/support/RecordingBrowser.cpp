@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/Waiting.h"
+
 namespace test {
 
 namespace {
@@ -65,28 +67,19 @@ std::vector<DWORD> RecordingBrowser::Starters() const {
     return ids;
 }
 
-template <typename Condition>
-std::vector<std::string> RecordingBrowser::WaitUntil(Condition done, DWORD timeoutMs) const {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    std::vector<std::string> pages = Pages();
-    while (!done(pages) && ::GetTickCount64() < deadline) {
-        ::Sleep(20);
-        pages = Pages();
-    }
-    return pages;
-}
-
 std::vector<std::string> RecordingBrowser::WaitForPages(size_t count, DWORD timeoutMs) const {
-    return WaitUntil(
-        [count](const std::vector<std::string>& pages) { return pages.size() >= count; },
-        timeoutMs);
+    std::vector<std::string> pages;
+    WaitFor([&]() { return (pages = Pages()).size() >= count; }, timeoutMs);
+    return pages;
 }
 
 std::vector<std::string> RecordingBrowser::PagesBefore(const std::string& last,
                                                        DWORD timeoutMs) const {
-    std::vector<std::string> pages = WaitUntil(
-        [&last](const std::vector<std::string>& received) {
-            return std::find(received.begin(), received.end(), last) != received.end();
+    std::vector<std::string> pages;
+    WaitFor(
+        [&]() {
+            pages = Pages();
+            return std::find(pages.begin(), pages.end(), last) != pages.end();
         },
         timeoutMs);
     pages.erase(std::find(pages.begin(), pages.end(), last), pages.end());

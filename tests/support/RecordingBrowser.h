@@ -43,9 +43,6 @@ private:
         std::wstring command;
     };
 
-    template <typename Condition>
-    std::vector<std::string> WaitUntil(Condition done, DWORD timeoutMs) const;
-
     TempDir m_dir;
     std::vector<SavedHandler> m_saved;
     bool m_registered = true;

@@ -1,24 +1,22 @@
-#include "e2e/ToolRun.h"
+#include "support/ToolRun.h"
 
 #include <tlhelp32.h>
 
 #include "resource.h"
-#include "support/RealInput.h"
+#include "support/Controls.h"
 #include "support/TestFiles.h"
 #include "win/UniqueHandle.h"
 
-namespace e2e {
+namespace test {
 
 namespace {
 
-std::wstring SystemDrive() {
-    wchar_t drive[MAX_PATH] = {};
-    if (!::GetEnvironmentVariableW(L"SystemDrive", drive, MAX_PATH)) return L"C:";
-    return drive;
-}
+const wchar_t kUsbStor[] = L"SYSTEM\\CurrentControlSet\\Services\\USBSTOR";
 
-void Copy(const std::wstring& from, const std::wstring& to) {
-    ::CopyFileW(from.c_str(), to.c_str(), FALSE);
+std::wstring Variable(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(name, value, MAX_PATH);
+    return value;
 }
 
 struct WindowSearch {
@@ -34,25 +32,55 @@ BOOL CALLBACK CollectVisible(HWND hWnd, LPARAM param) {
     return TRUE;
 }
 
+HKEY OpenUsbStor(REGSAM access) {
+    HKEY key = nullptr;
+    ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, 0, access | KEY_WOW64_64KEY, &key);
+    return key;
+}
+
 }  // namespace
 
-ToolFolder::ToolFolder(const Options& options) : m_path(SystemDrive() + L"\\" + options.name) {
-    test::RemoveTree(m_path);
+POINT ControlCentre(HWND dialog, int id) {
+    const RECT rect = ControlRect(dialog, id);
+    POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ::ClientToScreen(dialog, &centre);
+    return centre;
+}
+
+void WaitUntilStill(HWND dialog, int id) {
+    HWND control = ::GetDlgItem(dialog, id);
+    RECT before = {};
+    ::GetWindowRect(control, &before);
+    WaitFor(
+        [&]() {
+            ::Sleep(200);
+            RECT now = {};
+            ::GetWindowRect(control, &now);
+            const bool still = ::EqualRect(&before, &now) != FALSE;
+            before = now;
+            return still;
+        },
+        3000);
+}
+
+ToolFolder::ToolFolder(const Options& options)
+    : m_path(Variable(L"SystemDrive") + L"\\" + options.name) {
+    RemoveTree(m_path);
     ::CreateDirectoryW(m_path.c_str(), nullptr);
-    const std::wstring here = test::ProgramDirectory();
-    Copy(here + L"\\TovricOmbrel.exe", Program());
+    std::vector<std::pair<std::wstring, std::wstring>> files = options.extraFiles;
+    files.emplace_back(L"TovricOmbrel.exe", L"TovricOmbrel.exe");
     if (options.withLibrary) {
-        Copy(here + L"\\" + options.library, m_path + L"\\HarvaneFeedbackInformation.dll");
+        files.emplace_back(options.library, L"HarvaneFeedbackInformation.dll");
+        if (!options.ini.empty())
+            WriteBytes(m_path + L"\\HarvaneFeedbackInformation.ini", options.ini);
     }
-    for (const auto& file : options.extraFiles) {
-        Copy(here + L"\\" + file.first, m_path + L"\\" + file.second);
-    }
-    if (options.withLibrary && !options.ini.empty()) {
-        test::WriteBytes(m_path + L"\\HarvaneFeedbackInformation.ini", options.ini);
+    for (const auto& file : files) {
+        ::CopyFileW((ProgramDirectory() + L"\\" + file.first).c_str(),
+                    (m_path + L"\\" + file.second).c_str(), FALSE);
     }
 }
 
-ToolFolder::~ToolFolder() { test::RemoveTree(m_path); }
+ToolFolder::~ToolFolder() { RemoveTree(m_path); }
 
 ToolProcess::ToolProcess(const std::wstring& program) {
     STARTUPINFOW startup = {};
@@ -97,12 +125,9 @@ HWND ToolProcess::WaitForWindowWithControl(int controlId, DWORD timeoutMs) {
     WaitFor(
         [&]() {
             for (HWND hWnd : Windows()) {
-                if (::GetDlgItem(hWnd, controlId) != nullptr) {
-                    found = hWnd;
-                    return true;
-                }
+                if (::GetDlgItem(hWnd, controlId) != nullptr) found = hWnd;
             }
-            return false;
+            return found != nullptr;
         },
         timeoutMs);
     return found;
@@ -140,9 +165,8 @@ HWND ToolProcess::WaitForProgress(DWORD timeoutMs) {
 bool CloseThroughQuestion(ToolProcess& process) {
     ::PostMessageW(process.MainWindow(), WM_CLOSE, 0, 0);
     HWND question = process.WaitForWindowWithControl(IDC_FEEDBACK_CLOSE_BUTTON, 15000);
-    return question != nullptr && ClickUntil(question, IDC_FEEDBACK_CLOSE_BUTTON, [&]() {
-               return process.WaitForExit(0) != STILL_ACTIVE;
-           });
+    return question != nullptr &&
+           ClickUntil(question, IDC_FEEDBACK_CLOSE_BUTTON, [&]() { return !process.Running(); });
 }
 
 bool WaitForProcessesStartedBy(DWORD parentId, DWORD timeoutMs) {
@@ -163,57 +187,34 @@ bool WaitForProcessesStartedBy(DWORD parentId, DWORD timeoutMs) {
     return ended;
 }
 
-std::wstring ControlText(HWND dialog, int controlId) {
-    wchar_t text[512] = {};
-    ::GetDlgItemTextW(dialog, controlId, text, 512);
-    return text;
-}
-
-RECT ControlRect(HWND dialog, int controlId) {
-    RECT rect = {};
-    ::GetWindowRect(::GetDlgItem(dialog, controlId), &rect);
-    return rect;
-}
-
-POINT ControlCentre(HWND dialog, int controlId) {
-    const RECT rect = ControlRect(dialog, controlId);
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-void WaitUntilStill(HWND dialog, int controlId) {
-    const DWORD kStillMs = 200;
-    RECT before = ControlRect(dialog, controlId);
-    for (int attempt = 0; attempt < 15; ++attempt) {
-        ::Sleep(kStillMs);
-        const RECT now = ControlRect(dialog, controlId);
-        if (::EqualRect(&before, &now)) return;
-        before = now;
+DWORD UsbStorStart() {
+    DWORD value = 0xFFFFFFFF;
+    DWORD size = sizeof(value);
+    win::UniqueRegKey key(OpenUsbStor(KEY_QUERY_VALUE));
+    if (!key || ::RegQueryValueExW(key.Get(), L"Start", nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
+        return 0xFFFFFFFF;
     }
+    return value;
 }
 
-void ClickControl(HWND dialog, int controlId) { test::ClickAt(ControlCentre(dialog, controlId)); }
-
-std::string DescribeWindowAt(POINT screen, HWND dialog) {
-    HWND hWnd = ::WindowFromPoint(screen);
-    if (hWnd == nullptr) return "no window";
-    char className[64] = {};
-    ::GetClassNameA(hWnd, className, sizeof(className));
-    HWND root = ::GetAncestor(hWnd, GA_ROOT);
-    std::string text = "a window of class " + std::string(className);
-    if (hWnd == dialog || root == dialog) {
-        text += " in the dialog clicked";
-    } else if (root == ::GetWindow(dialog, GW_OWNER)) {
-        text += ", the dialog's owner (its frame)";
-    } else if (HWND child = ::GetWindow(root, GW_CHILD)) {
-        text += ", a window holding control " + std::to_string(::GetDlgCtrlID(child));
-    }
-    DWORD process = 0;
-    DWORD dialogProcess = 0;
-    ::GetWindowThreadProcessId(hWnd, &process);
-    ::GetWindowThreadProcessId(dialog, &dialogProcess);
-    if (process != dialogProcess) text += ", of another process";
-    if (!::IsWindowEnabled(root)) text += ", disabled";
-    return text;
+bool SetUsbStorStart(DWORD value) {
+    HKEY created = nullptr;
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                      nullptr, &created, nullptr);
+    win::UniqueRegKey key(created);
+    return key &&
+           ::RegSetValueExW(key.Get(), L"Start", 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
 }
 
-}  // namespace e2e
+void RemoveUsbStorKey() {
+    if (win::UniqueRegKey key{OpenUsbStor(KEY_ALL_ACCESS)}) ::RegDeleteTreeW(key.Get(), nullptr);
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, KEY_WOW64_64KEY, 0);
+}
+
+std::wstring AnswerFilePath() {
+    return Variable(L"ProgramData") + L"\\HarvaneFeedback\\CustomerFeedback.txt";
+}
+
+}  // namespace test

@@ -1,7 +1,7 @@
 #pragma once
 // Drives the real tool as a user would: a folder of its own holding the program and its
-// feedback library, the running process, its windows found from outside, and real mouse
-// input.
+// feedback library, the running process and its windows found from outside; and the
+// machine state it acts on (the USB storage driver's "Start", the answers file).
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace e2e {
+namespace test {
 
 // A folder of the tool's own, with the program and (unless told otherwise) its library
 // and the library's configuration, copied from beside this test program.
@@ -46,18 +46,17 @@ public:
     DWORD Id() const { return m_processId; }
     // The exit code, or STILL_ACTIVE when it has not ended within `timeoutMs`.
     DWORD WaitForExit(DWORD timeoutMs);
+    bool Running() { return WaitForExit(0) == STILL_ACTIVE; }
 
-    // The control panel once it is visible, or null.
+    // The control panel once it and the main window are visible, or null.
     HWND WaitForPanel(DWORD timeoutMs);
     HWND MainWindow() const;
-    // A visible prompt's inner dialog (the one with the text control), or null.
-    HWND WaitForPrompt(DWORD timeoutMs);
-    // A visible progress dialog's inner dialog, or null.
-    HWND WaitForProgress(DWORD timeoutMs);
-    // The visible top-level windows of the process.
-    std::vector<HWND> Windows() const;
-    // A visible top-level window of the process holding the control, or null.
+    // A visible window of the process holding the control (a prompt's text, the progress
+    // text, the closing question's buttons), or null.
     HWND WaitForWindowWithControl(int controlId, DWORD timeoutMs);
+    HWND WaitForPrompt(DWORD timeoutMs);
+    HWND WaitForProgress(DWORD timeoutMs);
+    std::vector<HWND> Windows() const;  // visible top-level windows
 
 private:
     HANDLE m_process = nullptr;
@@ -71,38 +70,11 @@ bool CloseThroughQuestion(ToolProcess& process);
 // tool's removal outlives it); false when one is still running after `timeoutMs`.
 bool WaitForProcessesStartedBy(DWORD parentId, DWORD timeoutMs);
 
-std::wstring ControlText(HWND dialog, int controlId);
-RECT ControlRect(HWND dialog, int controlId);  // screen coordinates
-POINT ControlCentre(HWND dialog, int controlId);
-// Waits (up to 3 s) until the control has kept its place for a moment: a window that has
-// just appeared may still be laying itself out, and a user clicks what stays put.
-void WaitUntilStill(HWND dialog, int controlId);
-// Real input: a left click at the control's centre.
-void ClickControl(HWND dialog, int controlId);
-// Which window a click at `screen` reaches, told relative to `dialog`, for failure reports.
-std::string DescribeWindowAt(POINT screen, HWND dialog);
+// The USB storage driver's "Start" (64-bit view); 0xFFFFFFFF when it cannot be read.
+DWORD UsbStorStart();
+bool SetUsbStorStart(DWORD value);
+void RemoveUsbStorKey();
+// Where the feedback library keeps the closing question's answers.
+std::wstring AnswerFilePath();
 
-// Waits until `condition` holds or `timeoutMs` passes, letting the tool work meanwhile.
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (::GetTickCount64() >= deadline) return false;
-        ::Sleep(50);
-    }
-    return true;
-}
-
-// Clicks the control until `done` holds, up to three times, each once the control stays
-// put: as a user whose click went astray clicks again.
-template <typename Condition>
-bool ClickUntil(HWND dialog, int controlId, Condition done) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        WaitUntilStill(dialog, controlId);
-        ClickControl(dialog, controlId);
-        if (WaitFor(done, 3000)) return true;
-    }
-    return false;
-}
-
-}  // namespace e2e
+}  // namespace test

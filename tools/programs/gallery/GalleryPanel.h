@@ -20,11 +20,11 @@ public:
 
 protected:
     void DoDataExchange() override;
-    void LayoutControls(bool first) override;
+    void ConfigureControls() override;
+    void LayoutControls() override;
     void OnDestroy() override;
 
 private:
-    void SetUpFirstTime();
     void SetUpLink(CDrawTextStatic& link);
 
     CPngButton m_close;

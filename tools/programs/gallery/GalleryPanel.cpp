@@ -40,12 +40,12 @@ void CGalleryPanel::DoDataExchange() {
 
 void CGalleryPanel::SetUpLink(CDrawTextStatic& link) {
     link.SetTextFont(0, 0);
-    link.SetAlignMode(1);
+    link.SetAlignMode(TextAlign::LineLeft);
     link.SetBkColor(kWhite);
     link.SetTextColors(kLinkColour, kLinkHoverColour);
 }
 
-void CGalleryPanel::SetUpFirstTime() {
+void CGalleryPanel::ConfigureControls() {
     Gdiplus::Image* background = BackgroundImage();
     m_close.SetScale(m_fScale);
     m_close.LoadStateImages(IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED,
@@ -58,7 +58,7 @@ void CGalleryPanel::SetUpFirstTime() {
     m_version.SetBkImage(background);
     m_version.SetBkImageRect({188, 16, 328, 31});
     m_version.SetTextFont(0, 0);
-    m_version.SetAlignMode(1);
+    m_version.SetAlignMode(TextAlign::LineLeft);
     m_version.SetTextColors(kWhite, kWhite);
 
     m_disable.SetBkImage(background);
@@ -82,8 +82,7 @@ void CGalleryPanel::SetUpFirstTime() {
     SetUpLink(m_feedback);
 }
 
-void CGalleryPanel::LayoutControls(bool first) {
-    if (first) SetUpFirstTime();
+void CGalleryPanel::LayoutControls() {
     const float s = m_fScale;
     const RECT c = GetClientRect();
 
