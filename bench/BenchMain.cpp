@@ -1,6 +1,9 @@
 // The benchmark's driver under Wine: measures one group of figures and prints them as
 // "name value" lines for tools/bench, which makes the table.
 //   ombrel_bench startup RUNS | switch RUNS | cycles BUTTON_CYCLES PROMPTS | console RUNS
+//                | profile RUNS
+// "profile" prints the tool's own step timings of start-up and of a switch on standard
+// error, apart from the timed runs, which it would slow a little.
 
 #include <windows.h>
 
@@ -14,6 +17,7 @@
 #include "Figures.h"
 #include "MinimalDialog.h"
 #include "StartupBench.h"
+#include "StepProfile.h"
 #include "SwitchBench.h"
 #include "support/TestFiles.h"
 #include "support/ToolRun.h"
@@ -26,30 +30,28 @@ void ReportSeries(const char* name, const std::vector<double>& values) {
     bench::Report((std::string(name) + "_runs").c_str(), static_cast<double>(values.size()));
 }
 
-// Each round starts the minimal dialog and then the tool, so that a drift of the machine
-// falls on both alike; one unmeasured round first fills the caches.
+// Each pair starts the minimal dialog and then the tool, so that a drift of the machine
+// falls on both alike; one unmeasured pair first fills the caches.
 int Startup(int runs) {
     test::ToolFolder folder(bench::BenchFolderOptions());
     const std::wstring minimal = test::ProgramDirectory() + L"\\" + bench::kMinimalDialogProgram;
     const bench::FirstPaint toolPaint = bench::ToolPanelPaint();
     const bench::FirstPaint minimalPaint = bench::MinimalDialogPaint();
-    std::vector<double> toolMs, minimalMs;
+    bench::PairedRuns pairs;
     for (int round = 0; round <= runs; ++round) {
         const double floor = bench::TimeToFirstPaint(minimal, minimalPaint);
         const double tool = bench::TimeToFirstPaint(folder.Program(), toolPaint);
-        if (round == 0) continue;
-        if (floor >= 0) minimalMs.push_back(floor);
-        if (tool >= 0) toolMs.push_back(tool);
+        if (round > 0) pairs.Add(tool, floor, "showed no first paint within 20 s");
     }
-    ReportSeries("startup_tool_ms", toolMs);
-    ReportSeries("startup_minimal_ms", minimalMs);
-    return toolMs.size() == static_cast<size_t>(runs) ? 0 : 1;
+    pairs.Report("startup", "startup_tool_ms", "startup_minimal_ms");
+    bench::ReportFigures("startup_tool", bench::FiguresAfterStart(folder.Program(), toolPaint));
+    bench::ReportFigures("startup_minimal", bench::FiguresAfterStart(minimal, minimalPaint));
+    return pairs.Kept() == static_cast<size_t>(runs) ? 0 : 1;
 }
 
 int Switch(int runs) {
     const bench::SwitchRuns switches = bench::TimeSwitches(runs);
-    ReportSeries("switch_enable_ms", switches.enableMs);
-    ReportSeries("switch_runner_ms", bench::TimeCommandRunner(runs));
+    switches.enableAndRunner.Report("switch", "switch_enable_ms", "switch_runner_ms");
     bench::Report("switch_ok", switches.allSucceeded ? 1 : 0);
     bench::ReportFigures("tool_started", switches.afterStart);
     bench::ReportFigures("tool_switched", switches.afterSwitches);
@@ -84,10 +86,48 @@ int Console(int runs) {
     return pairs.allSucceeded ? 0 : 1;
 }
 
+LONGLONG Now() {
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+int Profile(int runs) {
+    bench::DebugOutputMonitor monitor;
+    if (!monitor.Listening()) {
+        std::fwprintf(stderr, L"profile: cannot listen to debug output\n");
+        return 1;
+    }
+    bench::StepProfile startup;
+    {
+        test::ToolFolder folder(bench::BenchFolderOptions());
+        const bench::FirstPaint toolPaint = bench::ToolPanelPaint();
+        for (int round = 0; round <= runs; ++round) {
+            DWORD processId = 0;
+            const LONGLONG launch = Now();
+            const double ms = bench::TimeToFirstPaint(folder.Program(), toolPaint, [&](HWND w) {
+                ::GetWindowThreadProcessId(w, &processId);
+            });
+            ::Sleep(100);  // for the monitor to copy the last lines
+            const std::vector<std::string> lines = monitor.TakeLinesFrom(processId);
+            if (round > 0 && ms >= 0) startup.AddRun(lines, launch, ms);
+        }
+    }
+    startup.Print("start-up (origin: the launch; end: the first painted panel)");
+    bench::StepProfile enables;
+    const bench::SwitchRuns switches =
+        bench::TimeSwitches(runs, [&](DWORD processId, LONGLONG release, double ms) {
+            ::Sleep(100);
+            enables.AddRun(monitor.TakeLinesFrom(processId), release, ms);
+        });
+    enables.Print("switch (origin: the Enable click's release; end: the result prompt)");
+    return switches.allSucceeded ? 0 : 1;
+}
+
 int Usage() {
     std::fwprintf(stderr,
                   L"usage: ombrel_bench startup RUNS | switch RUNS | "
-                  L"cycles BUTTON_CYCLES PROMPTS | console RUNS\n");
+                  L"cycles BUTTON_CYCLES PROMPTS | console RUNS | profile RUNS\n");
     return 2;
 }
 
@@ -104,5 +144,6 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"switch" && argc == 3) return Switch(first);
     if (mode == L"cycles" && argc == 4 && second > 0) return Cycles(first, second);
     if (mode == L"console" && argc == 3) return Console(first);
+    if (mode == L"profile" && argc == 3) return Profile(first);
     return Usage();
 }

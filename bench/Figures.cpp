@@ -81,4 +81,40 @@ void ReportFigures(const char* prefix, const ProcessFigures& figures) {
     Report((p + "_kernel_handles").c_str(), figures.kernelHandles);
 }
 
+void PairedRuns::Add(double tool, double floor, const char* why) {
+    if (tool < 0 || floor < 0) {
+        const int pair = static_cast<int>(m_tool.size() + m_dropped.size()) + 1;
+        m_dropped.push_back("pair " + std::to_string(pair) + ": " +
+                            (tool < 0 ? "the tool" : "the floor") + " " + why);
+        return;
+    }
+    m_tool.push_back(tool);
+    m_floor.push_back(floor);
+}
+
+void PairedRuns::Report(const char* prefix, const char* tool, const char* floor) const {
+    std::vector<double> ratios, differences;
+    for (size_t i = 0; i < m_tool.size(); ++i) {
+        if (m_floor[i] > 0) ratios.push_back(m_tool[i] / m_floor[i]);
+        differences.push_back(m_tool[i] - m_floor[i]);
+    }
+    const std::string name(prefix);
+    bench::Report(tool, Median(m_tool));
+    bench::Report((std::string(tool) + "_runs").c_str(), static_cast<double>(m_tool.size()));
+    bench::Report(floor, Median(m_floor));
+    const std::pair<const char*, const std::vector<double>*> spreads[] = {
+        {"_ratio", &ratios}, {"_over_ms", &differences}};
+    for (const auto& spread : spreads) {
+        const std::string key = name + spread.first;
+        bench::Report((key + "_median").c_str(), Median(*spread.second));
+        bench::Report((key + "_q1").c_str(), Quantile(*spread.second, 0.25));
+        bench::Report((key + "_q3").c_str(), Quantile(*spread.second, 0.75));
+    }
+    bench::Report((name + "_pairs").c_str(), static_cast<double>(m_tool.size()));
+    bench::Report((name + "_dropped").c_str(), static_cast<double>(m_dropped.size()));
+    for (const std::string& reason : m_dropped) {
+        std::fprintf(stderr, "bench: %s dropped %s\n", prefix, reason.c_str());
+    }
+}
+
 }  // namespace bench

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -23,6 +24,25 @@ private:
 double Quantile(std::vector<double> values, double q);
 // The middle value (the mean of the two middle ones for an even count); 0 when empty.
 double Median(std::vector<double> values);
+
+// Measurements taken in pairs, the tool's run and its floor's one after the other, so that
+// both see the same state of the machine. A pair in which either run failed is dropped,
+// with the reason.
+class PairedRuns {
+public:
+    // `tool` and `floor` in ms; a negative value means that run failed for `why`.
+    void Add(double tool, double floor, const char* why);
+    // "<tool>" and "<floor>": the medians of the kept pairs; "<prefix>_ratio_median|q1|q3":
+    // the per-pair ratios' median and quartiles, "<prefix>_over_ms_median|q1|q3" the
+    // per-pair differences'; "<prefix>_pairs" and "<prefix>_dropped"; each drop's reason
+    // on standard error.
+    void Report(const char* prefix, const char* tool, const char* floor) const;
+    size_t Kept() const { return m_tool.size(); }
+
+private:
+    std::vector<double> m_tool, m_floor;
+    std::vector<std::string> m_dropped;
+};
 
 struct ProcessFigures {
     double privateMb = 0;     // private bytes

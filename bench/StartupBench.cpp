@@ -8,6 +8,7 @@
 #include "skin/ScreenCapture.h"
 #include "skin/SkinTestKit.h"
 #include "support/ToolRun.h"
+#include "win/UniqueHandle.h"
 
 namespace bench {
 
@@ -50,6 +51,19 @@ double TimeToFirstPaint(const std::wstring& program, const FirstPaint& paint,
         if (watch.Ms() > kStartTimeoutMs) return -1;
         ::Sleep(1);
     }
+}
+
+ProcessFigures FiguresAfterStart(const std::wstring& program, const FirstPaint& paint) {
+    ProcessFigures figures;
+    TimeToFirstPaint(program, paint, [&figures](HWND window) {
+        ::Sleep(1000);
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(window, &processId);
+        win::UniqueKernelHandle process(
+            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+        if (process) figures = ReadProcessFigures(process.Get());
+    });
+    return figures;
 }
 
 FirstPaint ToolPanelPaint() {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Figures.h"
+
 namespace bench {
 
 // What the first paint of a program looks like.
@@ -22,6 +24,9 @@ struct FirstPaint {
 // within the timeout. `whilePainted` runs on the painted window before the process ends.
 double TimeToFirstPaint(const std::wstring& program, const FirstPaint& paint,
                         const std::function<void(HWND)>& whilePainted = nullptr);
+
+// A program's memory once it has painted its first window and settled for a second.
+ProcessFigures FiguresAfterStart(const std::wstring& program, const FirstPaint& paint);
 
 // The tool's control panel over its background picture.
 FirstPaint ToolPanelPaint();

@@ -30,8 +30,8 @@ HWND WaitForControl(const test::ToolProcess& tool, int controlId) {
     return nullptr;
 }
 
-// Clicks the prompt's OK button until the prompt is gone and returns its text. A click
-// made the moment a window appears may reach it before it is ready, as no user's would.
+// Clicks the prompt's OK button once it stays put, waits for the prompt to go and returns
+// its text.
 std::wstring Answer(HWND prompt) {
     if (prompt == nullptr) return std::wstring();
     const std::wstring text = test::ControlText(prompt, IDC_PROMPT_TEXT);
@@ -46,14 +46,19 @@ bool Disable(const test::ToolProcess& tool, HWND panel) {
     return Answer(WaitForControl(tool, IDC_PROMPT_TEXT)) == L"U盘禁用成功";
 }
 
-// Milliseconds from the button's release to the result prompt; negative without one.
-double TimedEnable(const test::ToolProcess& tool, HWND panel, bool& succeeded) {
+// Milliseconds from the button's release (at `releaseTicks`) to the result prompt; negative
+// without one.
+double TimedEnable(const test::ToolProcess& tool, HWND panel, bool& succeeded,
+                   LONGLONG& releaseTicks) {
     const POINT centre = test::ControlCentre(panel, IDC_ENABLE_BUTTON);
     test::MoveMouse(centre);
     ::Sleep(100);
     test::PressMouse(centre);
     ::Sleep(60);
     Stopwatch watch;
+    LARGE_INTEGER release;
+    ::QueryPerformanceCounter(&release);
+    releaseTicks = release.QuadPart;
     test::ReleaseMouse(centre);  // a button acts on its release
     HWND prompt = WaitForControl(tool, IDC_PROMPT_TEXT);
     const double ms = watch.Ms();
@@ -75,9 +80,16 @@ std::wstring EnableCommand() {
            kUsbStorStartValue + L"\" /d " + std::to_wstring(kStartEnabled) + L" /t REG_DWORD /f";
 }
 
+// The Enable command line through the runner; negative when it fails.
+double TimeRunnerOnce() {
+    std::wstring output;
+    Stopwatch watch;
+    return RunCommand(EnableCommand(), output) == 1 ? watch.Ms() : -1;
+}
+
 }  // namespace
 
-SwitchRuns TimeSwitches(int runs) {
+SwitchRuns TimeSwitches(int runs, const EnableObserver& afterEnable) {
     SwitchRuns result;
     test::ToolFolder folder(BenchFolderOptions());
     test::ToolProcess tool(folder.Program());
@@ -90,22 +102,14 @@ SwitchRuns TimeSwitches(int runs) {
     for (int i = 0; i < runs; ++i) {
         bool enabled = false;
         const bool disabled = Disable(tool, panel);
-        const double ms = TimedEnable(tool, panel, enabled);
+        LONGLONG releaseTicks = 0;
+        const double ms = TimedEnable(tool, panel, enabled, releaseTicks);
         if (!disabled || !enabled || ms < 0) result.allSucceeded = false;
-        if (ms >= 0) result.enableMs.push_back(ms);
+        if (afterEnable && ms >= 0) afterEnable(tool.Id(), releaseTicks, ms);
+        result.enableAndRunner.Add(ms, TimeRunnerOnce(), "showed no result");
     }
     result.afterSwitches = ToolFigures(panel);
     return result;
-}
-
-std::vector<double> TimeCommandRunner(int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        std::wstring output;
-        Stopwatch watch;
-        if (RunCommand(EnableCommand(), output) == 1) times.push_back(watch.Ms());
-    }
-    return times;
 }
 
 }  // namespace bench

@@ -22,6 +22,7 @@ GOOD = {
     "prompts_handles_before": "43", "prompts_handles_after": "43",
     "exe_bytes": "1500000", "exe_stripped_bytes": "640000",
     "exe_imports": "KERNEL32.dll,gdiplus.dll,COMCTL32.DLL",
+    "startup_tool_private_mb": "14.0", "startup_minimal_private_mb": "8.0",
     "dll_bytes": "800000", "dll_stripped_bytes": "330000", "dll_imports": "WINHTTP.dll",
 }
 
@@ -32,6 +33,7 @@ def verdicts(changes):
     table.switch()
     table.console()
     table.cycles()
+    table.private_bytes()
     table.files()
     return {row[0]: row[5] for row in table.rows}
 
@@ -48,6 +50,13 @@ class VerdictTest(unittest.TestCase):
             ("start-up above 1.3 x", {"startup_tool_ms": "131"}, ["start-up"]),
             ("switch at floor + 50 ms is met", {"switch_enable_ms": "610"}, []),
             ("switch above floor + 50 ms", {"switch_enable_ms": "611"}, ["switch"]),
+            ("the pairs' median ratio decides, not the medians' ratio",
+             {"startup_ratio_median": "1.31", "startup_ratio_q1": "1.2",
+              "startup_ratio_q3": "1.4", "startup_pairs": "15", "startup_dropped": "0"},
+             ["start-up"]),
+            ("the pairs' median difference decides",
+             {"switch_over_ms_median": "49", "switch_over_ms_q1": "30", "switch_over_ms_q3": "70",
+              "switch_pairs": "15", "switch_dropped": "1", "switch_enable_ms": "700"}, []),
             ("a failed switch", {"switch_ok": "0"}, ["switch"]),
             ("console below 3 x faster", {"console_speedup_median": "2.99"}, ["ombrel.exe"]),
             ("a failed console run", {"console_ok": "0"}, ["ombrel.exe"]),
@@ -58,6 +67,10 @@ class VerdictTest(unittest.TestCase):
              ["TovricOmbrel.exe imports"]),
             ("winpthread in the library", {"dll_imports": "libwinpthread-1.dll"},
              ["HarvaneFeedbackInformation.dll imports"]),
+            ("private bytes over the minimal dialog's by more than 6 MB",
+             {"startup_tool_private_mb": "14.1"}, ["private bytes"]),
+            ("private bytes not measured", {"startup_minimal_private_mb": "nan"},
+             ["private bytes"]),
             ("executable over 1.5 MB stripped", {"exe_stripped_bytes": str(1572865)},
              ["TovricOmbrel.exe size"]),
         ]

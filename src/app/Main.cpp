@@ -9,6 +9,7 @@
 #include "app/TovricOmbrelApp.h"
 #include "system/ProcessFolders.h"
 #include "system/RuntimeFunction.h"
+#include "system/StepTimes.h"
 
 namespace {
 
@@ -42,7 +43,10 @@ CTovricOmbrelApp theApp;
 PfnDliHook __pfnDliNotifyHook2 = LoadFromSystemFolder;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    RestrictLibrarySearch();
+    {
+        TimedStep step("restrict-libraries");
+        RestrictLibrarySearch();
+    }
     theApp.InitInstance();
     return 0;
 }

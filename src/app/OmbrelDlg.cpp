@@ -13,6 +13,7 @@
 #include "skin/ResourceImage.h"
 #include "skin/Scaling.h"
 #include "storage/StorageState.h"
+#include "system/StepTimes.h"
 #include "win/Gdi.h"
 
 namespace {
@@ -112,12 +113,20 @@ BOOL COmbrelDlg::OnInitDialog() {
     if (BackgroundImage() == nullptr) return TRUE;
 
     // The buttons as created until the registry says otherwise.
+    TimedStep registryRead("registry-read");
     DWORD start = 0;
     const bool readOk = ReadUsbStorStart(&start);
+    registryRead.End();
     ApplyButtons(ButtonsFor(true, readOk, start));
     StartupCheck();
-    ConfigureControls();
-    LayoutControls();
+    {
+        TimedStep step("configure-controls");
+        ConfigureControls();
+    }
+    {
+        TimedStep step("layout-controls");
+        LayoutControls();
+    }
     m_bLaidOut = true;
     SetTimer(kHoverTimer, kTimerMs);
     SetTimer(kUpdateTimer, kTimerMs);
@@ -133,8 +142,13 @@ void COmbrelDlg::StartupCheck() {
     if (!m_mouseHook.SetTarget(m_hWnd)) {
         return FailStartup(L"设置钩子接收消息窗口指针失败", kInitFailed, m_fScale);
     }
+    TimedStep hookInstall("mouse-hook");
     if (!m_mouseHook.Install()) return FailStartup(L"设置挂载失败", kInitFailed, m_fScale);
+    hookInstall.End();
+    TimedStep libraryLoad("library-load");
     if (!m_feedback.Load()) return FailStartup(L"加载反馈DLL失败", kInitFailed, m_fScale);
+    libraryLoad.End();
+    TimedStep libraryInit("library-init");
     if (!m_feedback.InitFreedbackDll(&m_toolInfo)) {
         return FailStartup(L"初始化反馈DLL失败", kInitFailed, m_fScale);
     }
@@ -371,9 +385,11 @@ LRESULT COmbrelDlg::OnSwitchResult(WPARAM code, LPARAM detail) {
     switch (code) {
         case RESULT_DISABLE_OK:
         case RESULT_ENABLE_OK: {
+            TimedStep readBack("result-read");
             DWORD start = 0;
             const bool readOk = ReadUsbStorStart(&start);
             ApplyButtons(ButtonsFor(true, readOk, start));
+            readBack.End();
             std::wstring notice = code == RESULT_DISABLE_OK ? L"U盘禁用成功" : L"U盘启用成功";
             // The driver stays loaded for a drive plugged in now.
             if (code == RESULT_DISABLE_OK && detail == kUsbVolumeMounted) {

@@ -9,6 +9,7 @@
 #include "app/OwnDirectoryUse.h"
 #include "feedback/ProblemSolvingFeedbackDlg.h"
 #include "resource.h"
+#include "skin/BackgroundDecode.h"
 #include "system/ProcessFolders.h"
 #include "win/Gdi.h"
 
@@ -22,9 +23,11 @@ const wchar_t* const kCompanionFiles[] = {L"HarvaneFeedbackInformation.dll",
 
 }  // namespace
 
-CTovricOmbrelDlg::CTovricOmbrelDlg(OwnDirectoryUse* directoryUse, CWnd* parent)
+CTovricOmbrelDlg::CTovricOmbrelDlg(OwnDirectoryUse* directoryUse, BackgroundDecode* firstPictures,
+                                   CWnd* parent)
     : CLayeredOuterDlg(kMainPair, parent),
       m_directoryUse(directoryUse),
+      m_firstPictures(firstPictures),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CTovricOmbrelDlg::~CTovricOmbrelDlg() { DestroyWindow(); }
@@ -32,7 +35,9 @@ CTovricOmbrelDlg::~CTovricOmbrelDlg() { DestroyWindow(); }
 COmbrelDlg* CTovricOmbrelDlg::Panel() const { return static_cast<COmbrelDlg*>(Inner()); }
 
 std::unique_ptr<CLayeredInnerDlg> CTovricOmbrelDlg::CreateInner() {
-    return std::make_unique<COmbrelDlg>();
+    auto panel = std::make_unique<COmbrelDlg>();
+    if (m_firstPictures != nullptr) panel->SetBackgroundImage(m_firstPictures->Take(IDB_PANEL));
+    return panel;
 }
 
 RECT CTovricOmbrelDlg::TargetRect(const RECT& /*windowRect*/) const {
@@ -56,6 +61,7 @@ BOOL CTovricOmbrelDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     SetWindowText(kTitle);
     m_fScale = ScreenScale();
+    if (m_firstPictures != nullptr) SetBackgroundImage(m_firstPictures->Take(IDB_MAIN_FRAME));
     const BOOL result = CLayeredOuterDlg::OnInitDialog();
     // Without the frame's or the panel's picture nothing would show, and an elevated
     // process that no one sees could not be ended.

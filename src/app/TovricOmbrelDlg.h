@@ -7,14 +7,17 @@
 
 #include "skin/LayeredPair.h"
 
+class BackgroundDecode;
 class COmbrelDlg;
 class OwnDirectoryUse;
 
 class CTovricOmbrelDlg : public CLayeredOuterDlg {
 public:
     // `directoryUse` marks this process's use of the program's directory; without it the
-    // directory is never removed.
-    explicit CTovricOmbrelDlg(OwnDirectoryUse* directoryUse, CWnd* parent = nullptr);
+    // directory is never removed. `firstPictures`, when given, holds the frame's and the
+    // panel's pictures decoded ahead.
+    explicit CTovricOmbrelDlg(OwnDirectoryUse* directoryUse,
+                              BackgroundDecode* firstPictures = nullptr, CWnd* parent = nullptr);
     ~CTovricOmbrelDlg() override;
 
     // Starts the hidden removal of the program's directory when this is the last instance
@@ -35,5 +38,6 @@ private:
     void PaintMinimised();
 
     OwnDirectoryUse* m_directoryUse;
+    BackgroundDecode* m_firstPictures;
     HICON m_hIcon;
 };

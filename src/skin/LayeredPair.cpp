@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "skin/ResourceImage.h"
+#include "system/StepTimes.h"
 #include "win/Gdi.h"
 #include "win/LayeredSurface.h"
 #include "win/PrivateMessages.h"
@@ -88,6 +89,7 @@ void CLayeredInnerDlg::OnMove() {
 }
 
 void CLayeredInnerDlg::PaintBackground(HDC hDC) {
+    const TimedStep step("paint-inner-background", m_params.innerTemplateId);
     // A picture that failed to load is tried again on the next erase.
     Gdiplus::Image* image = BackgroundImage();
     if (image == nullptr) return;
@@ -144,6 +146,7 @@ PairMargins CLayeredOuterDlg::ScaledMargins() const {
 }
 
 BOOL CLayeredOuterDlg::OnInitDialog() {
+    const TimedStep step("frame-init", m_params.outerTemplateId);
     CDialog::OnInitDialog();
     const RECT window = GetWindowRect();
     const RECT target = TargetRect(window);
@@ -157,16 +160,20 @@ BOOL CLayeredOuterDlg::OnInitDialog() {
 }
 
 void CLayeredOuterDlg::PushPicture(const RECT& target, POINT position) {
+    const TimedStep step("frame-push", m_params.outerTemplateId);
     win::LayeredSurface surface(target.right - target.left, target.bottom - target.top);
     surface.DrawImage(*m_pBkImage);
     surface.PushTo(m_hWnd, position);  // at its own position: the window does not move
 }
 
 void CLayeredOuterDlg::CreateInnerWindow(const RECT& frame) {
+    const TimedStep step("inner-create", m_params.innerTemplateId);
     m_pInner = CreateInner();
     m_pInner->SetScale(m_fScale);
     m_pInner->m_pOuter = this;
+    TimedStep windowCreation("inner-window", m_params.innerTemplateId);
     m_pInner->Create(m_params.innerTemplateId, this);
+    windowCreation.End();
     // The first placement scales the sum of the margins, later ones each margin: at some
     // scales the two differ by a pixel.
     const PairMargins& m = m_params.margins;

@@ -20,6 +20,8 @@ public:
     explicit CLayeredInnerDlg(const LayeredPairParams& params);
 
     void SetScale(float scale) { m_fScale = scale; }
+    // A background picture decoded ahead; set before the window is created.
+    void SetBackgroundImage(win::ImagePtr image) { m_pBkImage = std::move(image); }
     bool IsLaidOut() const { return m_bLaidOut; }
     BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -64,6 +66,8 @@ public:
 
     // Multiplies every pixel size and margin of the pair; set before the window is created.
     void SetScale(float scale) { m_fScale = scale; }
+    // The frame's picture decoded ahead; set before the window is created.
+    void SetBackgroundImage(win::ImagePtr image) { m_pBkImage = std::move(image); }
     float GetScale() const { return m_fScale; }
     // The inner dialog, or null before initialisation, without the outer picture and
     // after the windows are gone.

@@ -1,5 +1,7 @@
 #include "skin/ResourceImage.h"
 
+#include "system/StepTimes.h"
+
 namespace {
 
 HFONT BaseFont(HWND hWnd) {
@@ -12,6 +14,7 @@ HFONT BaseFont(HWND hWnd) {
 }  // namespace
 
 int LoadPngResource(win::ImagePtr& image, WORD id) {
+    const TimedStep step("decode", id);
     HMODULE module = ::GetModuleHandleW(nullptr);
     HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
     if (resource == nullptr) return 0;
@@ -34,9 +37,32 @@ int LoadPngResource(win::ImagePtr& image, WORD id) {
         return 0;
     }
     // GDI+ allocates on its own heap and answers null, never throws, when that fails.
-    image = std::make_unique<Gdiplus::Image>(stream, FALSE);
+    // A bitmap, so that a layered surface of its size can copy its pixels.
+    image = std::make_unique<Gdiplus::Bitmap>(stream, FALSE);
     stream->Release();
     return 1;
+}
+
+bool LazyPicture::SetResource(WORD id) {
+    if (::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), L"PNG") == nullptr) {
+        return false;
+    }
+    m_pendingId = id;
+    return true;
+}
+
+Gdiplus::Image* LazyPicture::Get() {
+    if (m_pendingId != 0) {
+        // On failure the picture held before stays, as when a resource is missing.
+        LoadPngResource(m_image, m_pendingId);
+        m_pendingId = 0;
+    }
+    return m_image.get();
+}
+
+void LazyPicture::Reset() {
+    m_image.reset();
+    m_pendingId = 0;
 }
 
 void CreateDerivedFont(HWND hWnd, int sizeChange, int weight, win::UniqueFont& font) {

@@ -13,6 +13,24 @@
 // resource bytes live exactly as long as the image.
 int LoadPngResource(win::ImagePtr& image, WORD id);
 
+// A PNG resource decoded on first use: a window's first paint needs few of its pictures,
+// and a hover or pressed face may never be needed at all.
+class LazyPicture {
+public:
+    // Names the resource to decode on first use; returns false and keeps what it holds when
+    // the program has no such resource.
+    bool SetResource(WORD id);
+    // The picture, decoded now if it has not been; null when there is none.
+    Gdiplus::Image* Get();
+    // Whether it holds a picture, decoded or to decode.
+    bool HasPicture() const { return m_image || m_pendingId != 0; }
+    void Reset();
+
+private:
+    win::ImagePtr m_image;
+    WORD m_pendingId = 0;
+};
+
 // A copy of `hWnd`'s font (or the default GUI font); when `sizeChange` is not 0 the
 // height grows by it and a positive `weight` replaces the weight.
 void CreateDerivedFont(HWND hWnd, int sizeChange, int weight, win::UniqueFont& font);

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "skin/ResourceImage.h"
+#include "system/StepTimes.h"
 #include "win/Gdi.h"
 
 namespace {
@@ -12,16 +13,16 @@ const DWORD kHoverTimeMs = 10;
 
 void CSkinButton::LoadStateImages(UINT normal, UINT hover, UINT pressed, UINT disabled) {
     const UINT ids[kFaceCount] = {normal, hover, pressed, disabled};
-    for (int i = 0; i < kFaceCount; ++i) LoadPngResource(m_faces[i], static_cast<WORD>(ids[i]));
+    for (int i = 0; i < kFaceCount; ++i) m_faces[i].SetResource(static_cast<WORD>(ids[i]));
 }
 
 void CSkinButton::FreeStateImages() {
-    for (win::ImagePtr& face : m_faces) face.reset();
+    for (LazyPicture& face : m_faces) face.Reset();
 }
 
 bool CSkinButton::AllStateImagesLoaded() const {
-    for (const win::ImagePtr& face : m_faces) {
-        if (!face) return false;
+    for (const LazyPicture& face : m_faces) {
+        if (!face.HasPicture()) return false;
     }
     return true;
 }
@@ -72,20 +73,21 @@ bool CSkinButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
 }
 
 Gdiplus::Image* CSkinButton::CurrentFace() const {
-    if (!IsWindowEnabled()) return m_faces[kDisabledFace].get();
+    if (!IsWindowEnabled()) return m_faces[kDisabledFace].Get();
     switch (m_state) {
         case kNormal:
-            return m_faces[kNormalFace].get();
+            return m_faces[kNormalFace].Get();
         case kHover:
-            return m_faces[kHoverFace].get();
+            return m_faces[kHoverFace].Get();
         case kPressed:
-            return m_faces[kPressedFace].get();
+            return m_faces[kPressedFace].Get();
         default:
             return nullptr;  // disabled by the owner but the window enabled again directly
     }
 }
 
 void CSkinButton::PaintFace(HDC target, const RECT& area, bool trimFace) const {
+    const TimedStep step("paint-button", ::GetDlgCtrlID(m_hWnd));
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     win::MemoryCanvas canvas(target, width, height);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "skin/ResourceImage.h"
 #include "skin/SkinPaint.h"
 #include "win/Gdiplus.h"
 #include "win/SubclassWnd.h"
@@ -15,7 +16,8 @@ public:
 
     void SetBkImage(Gdiplus::Image* image) { m_background.SetImage(image); }
     void SetBkImageRect(RECT rect) { m_background.SetRect(rect); }
-    // PNG resource ids; a picture that fails to load keeps what that state held.
+    // PNG resource ids, each decoded when its face is first shown; a missing resource keeps
+    // what that state held.
     void LoadStateImages(UINT normal, UINT hover, UINT pressed, UINT disabled);
     // The owner frees the pictures when its window goes; the destructor does it too.
     void FreeStateImages();
@@ -38,7 +40,7 @@ private:
 
     enum Face { kNormalFace, kHoverFace, kPressedFace, kDisabledFace, kFaceCount };
     BackgroundSlice m_background;
-    win::ImagePtr m_faces[kFaceCount];
+    mutable LazyPicture m_faces[kFaceCount];  // decoded on first paint of each face
     State m_state = kNormal;
     bool m_tracking = false;  // a hover/leave request is active
 };

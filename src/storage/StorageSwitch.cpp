@@ -8,6 +8,7 @@
 #include "system/CommandRunner.h"
 #include "system/MachineRegistry.h"
 #include "system/RegReader.h"
+#include "system/StepTimes.h"
 #include "system/SystemVersion.h"
 #include "win/UniqueHandle.h"
 
@@ -129,7 +130,9 @@ bool CStorageSwitch::Run(const Operation& operation) {
 
 bool CStorageSwitch::Switch(const Operation& operation) {
     std::wstring output;
+    TimedStep command("run-command");
     const int started = m_runCommand(RegAddStartCommand(operation.valueWritten), output);
+    command.End();
 
     // The success text is printed only by a Chinese-language reg. When it is missing but
     // the command ran (or was ended at the runner's time limit), the value itself tells

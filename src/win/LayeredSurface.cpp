@@ -29,6 +29,11 @@ LayeredSurface::LayeredSurface(int width, int height)
 bool LayeredSurface::DrawImage(Gdiplus::Image& image) {
     if (!IsValid()) return false;
     ::GdiFlush();
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(&image);
+    if (bitmap != nullptr && image.GetWidth() == static_cast<UINT>(m_width) &&
+        image.GetHeight() == static_cast<UINT>(m_height) && CopyPixels(*bitmap)) {
+        return true;
+    }
     // GDI+ writes premultiplied ARGB straight into the DIB's pixels, alpha included.
     Gdiplus::Bitmap target(m_width, m_height, m_width * 4, PixelFormat32bppPARGB,
                            static_cast<BYTE*>(m_bits));
@@ -38,6 +43,23 @@ bool LayeredSurface::DrawImage(Gdiplus::Image& image) {
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     graphics.Clear(Gdiplus::Color(0, 0, 0, 0));
     return graphics.DrawImage(&image, 0, 0, m_width, m_height) == Gdiplus::Ok;
+}
+
+bool LayeredSurface::CopyPixels(Gdiplus::Bitmap& bitmap) {
+    // GDI+ converts into the DIB's own pixels; at the same size the resampling would leave
+    // each pixel as it is, at many times the cost.
+    Gdiplus::Rect whole(0, 0, m_width, m_height);
+    Gdiplus::BitmapData pixels = {};
+    pixels.Width = static_cast<UINT>(m_width);
+    pixels.Height = static_cast<UINT>(m_height);
+    pixels.Stride = m_width * 4;
+    pixels.PixelFormat = PixelFormat32bppPARGB;
+    pixels.Scan0 = m_bits;
+    if (bitmap.LockBits(&whole, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                        PixelFormat32bppPARGB, &pixels) != Gdiplus::Ok) {
+        return false;
+    }
+    return bitmap.UnlockBits(&pixels) == Gdiplus::Ok;
 }
 
 bool LayeredSurface::PushTo(HWND hWnd, POINT position) const {

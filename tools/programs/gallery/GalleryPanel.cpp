@@ -2,13 +2,19 @@
 
 #include <string>
 
+#include "app/PanelDesign.h"
 #include "resource.h"
 #include "skin/ResourceImage.h"
+#include "skin/Scaling.h"
 #include "win/Gdi.h"
 
 namespace {
 
-int Truncate(float value) { return static_cast<int>(value); }
+namespace design = panel_design;
+
+// The panel's fractional insets as the gallery has always scaled them, in float.
+const float kCloseRightInset = static_cast<float>(design::kCloseRightInset);
+const float kMinimiseRightInset = static_cast<float>(design::kMinimiseRightInset);
 
 const wchar_t kVersion[] = L"1.0.21.517";
 const wchar_t kAgree[] = L"同意";
@@ -23,7 +29,7 @@ RECT At(int left, int top, int width, int height) {
 }  // namespace
 
 CGalleryPanel::CGalleryPanel() : CLayeredInnerDlg(kMainPair) {
-    m_bDragging = 1;  // the frame follows the panel's first placement, as in the tool
+    m_bDragging = true;  // the frame follows the panel's first placement, as in the tool
 }
 
 void CGalleryPanel::DoDataExchange() {
@@ -56,22 +62,22 @@ void CGalleryPanel::ConfigureControls() {
 
     m_version.SetWindowText(kVersion);
     m_version.SetBkImage(background);
-    m_version.SetBkImageRect({188, 16, 328, 31});
+    m_version.SetBkImageRect(design::kVersionSlice);
     m_version.SetTextFont(0, 0);
     m_version.SetAlignMode(TextAlign::LineLeft);
     m_version.SetTextColors(kWhite, kWhite);
 
     m_disable.SetBkImage(background);
-    m_disable.SetBkImageRect({77, 240, 361, 287});
+    m_disable.SetBkImageRect(design::kDisableSlice);
     m_disable.LoadStateImages(IDB_DISABLE_NORMAL, IDB_DISABLE_HOVER, IDB_DISABLE_PRESSED,
                               IDB_DISABLE_DISABLED);
     m_enable.SetBkImage(background);
-    m_enable.SetBkImageRect({77, 300, 361, 347});
+    m_enable.SetBkImageRect(design::kEnableSlice);
     m_enable.LoadStateImages(IDB_ENABLE_NORMAL, IDB_ENABLE_HOVER, IDB_ENABLE_PRESSED,
                              IDB_ENABLE_DISABLED);
     m_enable.EnableButton(false);  // USB storage is enabled: only Disable is live
     m_moreTools.SetBkImage(background);
-    m_moreTools.SetBkImageRect({50, 545, 108, 563});
+    m_moreTools.SetBkImageRect(design::kMoreToolsSlice);
     m_moreTools.LoadStateImages(IDB_MORE_TOOLS_NORMAL, IDB_MORE_TOOLS_HOVER, IDB_MORE_TOOLS_PRESSED,
                                 IDB_MORE_TOOLS_DISABLED);
 
@@ -86,36 +92,48 @@ void CGalleryPanel::LayoutControls() {
     const float s = m_fScale;
     const RECT c = GetClientRect();
 
-    const int closeLeft = Truncate(c.right - 31.2f * s);
-    m_close.MoveWindow(At(closeLeft, c.top, Truncate(26 * s), Truncate(34 * s)));
-    const int minimiseLeft = Truncate(c.right - 59.8f * s);
-    m_minimise.MoveWindow(At(minimiseLeft, c.top, Truncate(26 * s), Truncate(34 * s)));
-    m_version.MoveWindow(At(c.left + Truncate(188 * s), c.top + Truncate(16 * s), Truncate(140 * s),
-                            Truncate(15 * s)));
+    const int buttonWidth = Truncate(design::kWindowButtonWidth * s);
+    const int buttonHeight = Truncate(design::kWindowButtonHeight * s);
+    m_close.MoveWindow(
+        At(Truncate(c.right - kCloseRightInset * s), c.top, buttonWidth, buttonHeight));
+    m_minimise.MoveWindow(
+        At(Truncate(c.right - kMinimiseRightInset * s), c.top, buttonWidth, buttonHeight));
+    const RECT& v = design::kVersionSlice;
+    m_version.MoveWindow(At(c.left + Truncate(v.left * s), c.top + Truncate(v.top * s),
+                            Truncate((v.right - v.left) * s), Truncate((v.bottom - v.top) * s)));
 
-    const int bigLeft = c.left + Truncate(400 * s / 2 - 246 * s / 2);
-    m_disable.MoveWindow(
-        At(bigLeft, c.top + Truncate(600 * s / 2 - 60 * s), Truncate(246 * s), Truncate(47 * s)));
+    const int bigLeft =
+        c.left + Truncate(design::kWidth * s / 2 - design::kSwitchButtonWidth * s / 2);
+    const int bigWidth = Truncate(design::kSwitchButtonWidth * s);
+    const int bigHeight = Truncate(design::kSwitchButtonHeight * s);
+    const int middle = c.top + Truncate(design::kHeight * s / 2 - design::kDisableAboveMiddle * s);
+    m_disable.MoveWindow(At(bigLeft, middle, bigWidth, bigHeight));
     m_enable.MoveWindow(
-        At(bigLeft, c.top + Truncate(600 * s / 2), Truncate(246 * s), Truncate(47 * s)));
-    m_moreTools.MoveWindow(At(c.left + Truncate(50 * s), c.bottom - Truncate(55 * s),
-                              Truncate(58 * s), Truncate(18 * s)));
+        At(bigLeft, c.top + Truncate(design::kHeight * s / 2), bigWidth, bigHeight));
+    m_moreTools.MoveWindow(At(c.left + Truncate(design::kMoreToolsLeft * s),
+                              c.bottom - Truncate(design::kMoreToolsAboveBottom * s),
+                              Truncate(design::kMoreToolsWidth * s),
+                              Truncate(design::kMoreToolsHeight * s)));
 
     // The bottom line: check box, agreement label and, at the right, the feedback link,
     // sized by their texts in the dialog's font.
     win::WindowDC dc(m_hWnd);
     const int agreementWidth =
         MeasureTextWidth(m_hWnd, dc.Get(), kAgree + m_agreement.GetWindowText(), 0, 0);
-    const int n = agreementWidth / 14;
-    const int feedbackWidth = Truncate(
-        MeasureTextWidth(m_hWnd, dc.Get(), m_feedback.GetWindowText(), 0, 0) + 4 * s + 2 + 6);
-    const int lineTop = Truncate(c.bottom - 25 * s);
-    const int lineBottom = Truncate(lineTop + 20 * s);
-    const int checkLeft = Truncate(8 * s);
-    const int checkRight = Truncate(checkLeft + 16 * s + 2 * n + 2);
+    const int n = agreementWidth / design::kLabelUnit;
+    const int feedbackWidth =
+        Truncate(MeasureTextWidth(m_hWnd, dc.Get(), m_feedback.GetWindowText(), 0, 0) +
+                 design::kLinkScaledPadding * s + design::kLinkPadding + design::kRowGap);
+    const int lineTop = Truncate(c.bottom - design::kRowAboveBottom * s);
+    const int lineBottom = Truncate(lineTop + design::kRowHeight * s);
+    const int checkLeft = Truncate(design::kCheckLeft * s);
+    const int checkRight = Truncate(checkLeft + design::kCheckBoxWidth * s +
+                                    design::kCheckGrowthPerLabelUnit * n + design::kCheckPadding);
     m_agree.MoveWindow(RECT{checkLeft, lineTop, checkRight, lineBottom});
-    m_agreement.MoveWindow(RECT{checkRight + 6, lineTop, checkRight + 6 + 14 * n, lineBottom});
-    const int feedbackLeft = c.right - feedbackWidth - 6;
+    const int agreementLeft = checkRight + design::kRowGap;
+    m_agreement.MoveWindow(
+        RECT{agreementLeft, lineTop, agreementLeft + design::kLabelUnit * n, lineBottom});
+    const int feedbackLeft = c.right - feedbackWidth - design::kRowGap;
     m_feedback.MoveWindow(RECT{feedbackLeft, lineTop, feedbackLeft + feedbackWidth, lineBottom});
 }
 
