@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "win/UniqueHandle.h"
+
 namespace bench {
 
 namespace {
@@ -54,6 +56,15 @@ double Quantile(std::vector<double> values, double q) {
 }
 
 double Median(std::vector<double> values) { return Quantile(std::move(values), 0.5); }
+
+ProcessFigures SettledFiguresOf(HWND window) {
+    ::Sleep(1000);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    win::UniqueKernelHandle process(
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    return process ? ReadProcessFigures(process.Get()) : ProcessFigures();
+}
 
 ProcessFigures ReadProcessFigures(HANDLE process) {
     ProcessFigures figures;

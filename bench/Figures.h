@@ -52,6 +52,9 @@ struct ProcessFigures {
 
 // Needs PROCESS_QUERY_INFORMATION (or the limited right) and PROCESS_VM_READ on `process`.
 ProcessFigures ReadProcessFigures(HANDLE process);
+// The figures of the process owning `window`, read a second from now, once it has
+// finished what it started; empty when the process cannot be opened.
+ProcessFigures SettledFiguresOf(HWND window);
 
 // "name value": the wrapper script collects these lines into the table.
 void Report(const char* name, double value);

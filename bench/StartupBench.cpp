@@ -8,7 +8,6 @@
 #include "skin/ScreenCapture.h"
 #include "skin/SkinTestKit.h"
 #include "support/ToolRun.h"
-#include "win/UniqueHandle.h"
 
 namespace bench {
 
@@ -55,14 +54,8 @@ double TimeToFirstPaint(const std::wstring& program, const FirstPaint& paint,
 
 ProcessFigures FiguresAfterStart(const std::wstring& program, const FirstPaint& paint) {
     ProcessFigures figures;
-    TimeToFirstPaint(program, paint, [&figures](HWND window) {
-        ::Sleep(1000);
-        DWORD processId = 0;
-        ::GetWindowThreadProcessId(window, &processId);
-        win::UniqueKernelHandle process(
-            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-        if (process) figures = ReadProcessFigures(process.Get());
-    });
+    TimeToFirstPaint(program, paint,
+                     [&figures](HWND window) { figures = SettledFiguresOf(window); });
     return figures;
 }
 

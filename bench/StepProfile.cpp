@@ -106,7 +106,11 @@ void StepProfile::AddRun(const std::vector<std::string>& lines, LONGLONG originT
             steps.push_back(step);
         }
     }
-    std::map<std::string, Timing> run;
+    struct RunStep {
+        double startMs = 0, lengthMs = 0;
+        int count = 0;
+    };
+    std::map<std::string, RunStep> run;
     LONGLONG firstBegin = 0, lastEnd = 0;
     for (const StepLine& step : steps) {
         if (firstBegin == 0 || step.begin < firstBegin) firstBegin = step.begin;
@@ -117,20 +121,15 @@ void StepProfile::AddRun(const std::vector<std::string>& lines, LONGLONG originT
                 m_containers.insert(step.name);
             }
         }
-        Timing& timing = run[step.name];
-        if (timing.startMs.empty()) {
-            timing.startMs.push_back(TicksToMs(step.begin - originTicks));
-            timing.lengthMs.push_back(0);
-            timing.count.push_back(0);
-        }
-        timing.lengthMs[0] += TicksToMs(step.end - step.begin);
-        timing.count[0] += 1;
+        RunStep& timing = run[step.name];
+        if (timing.count++ == 0) timing.startMs = TicksToMs(step.begin - originTicks);
+        timing.lengthMs += TicksToMs(step.end - step.begin);
     }
     for (const auto& step : run) {
         Timing& all = m_steps[step.first];
-        all.startMs.push_back(step.second.startMs[0]);
-        all.lengthMs.push_back(step.second.lengthMs[0]);
-        all.count.push_back(step.second.count[0]);
+        all.startMs.push_back(step.second.startMs);
+        all.lengthMs.push_back(step.second.lengthMs);
+        all.count.push_back(step.second.count);
     }
     m_endMs.push_back(endMs);
     if (!steps.empty()) {

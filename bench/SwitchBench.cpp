@@ -9,14 +9,12 @@
 #include "support/Controls.h"
 #include "support/ToolRun.h"
 #include "system/CommandRunner.h"
-#include "win/UniqueHandle.h"
 
 namespace bench {
 
 namespace {
 
 const DWORD kWaitMs = 20000;
-const DWORD kSettleMs = 1000;  // for the tool to finish what a step started
 
 // A visible window of the tool holding `controlId`, polled finely enough to time it.
 HWND WaitForControl(const test::ToolProcess& tool, int controlId) {
@@ -66,15 +64,6 @@ double TimedEnable(const test::ToolProcess& tool, HWND panel, bool& succeeded,
     return prompt != nullptr ? ms : -1;
 }
 
-ProcessFigures ToolFigures(HWND panel) {
-    ::Sleep(kSettleMs);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(panel, &processId);
-    win::UniqueKernelHandle process(
-        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    return process ? ReadProcessFigures(process.Get()) : ProcessFigures();
-}
-
 std::wstring EnableCommand() {
     return L"reg add \"HKEY_LOCAL_MACHINE\\" + std::wstring(kUsbStorKey) + L"\" /v \"" +
            kUsbStorStartValue + L"\" /d " + std::to_wstring(kStartEnabled) + L" /t REG_DWORD /f";
@@ -98,7 +87,7 @@ SwitchRuns TimeSwitches(int runs, const EnableObserver& afterEnable) {
         result.allSucceeded = false;
         return result;
     }
-    result.afterStart = ToolFigures(panel);
+    result.afterStart = SettledFiguresOf(panel);
     for (int i = 0; i < runs; ++i) {
         bool enabled = false;
         const bool disabled = Disable(tool, panel);
@@ -108,7 +97,7 @@ SwitchRuns TimeSwitches(int runs, const EnableObserver& afterEnable) {
         if (afterEnable && ms >= 0) afterEnable(tool.Id(), releaseTicks, ms);
         result.enableAndRunner.Add(ms, TimeRunnerOnce(), "showed no result");
     }
-    result.afterSwitches = ToolFigures(panel);
+    result.afterSwitches = SettledFiguresOf(panel);
     return result;
 }
 

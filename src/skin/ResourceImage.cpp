@@ -40,8 +40,8 @@ int LoadPngResource(win::ImagePtr& image, WORD id) {
     ::CopyMemory(copy, bytes, size);
     ::GlobalUnlock(block);
 
-    // The stream frees the block with its last reference, which the image holds: the
-    // bytes live exactly as long as the image.
+    // The stream frees the block with its last reference: once the decoded picture has
+    // been copied, or with the picture itself when copying fails.
     IStream* stream = nullptr;
     if (FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream))) {
         ::GlobalFree(block);

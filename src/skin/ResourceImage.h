@@ -9,8 +9,8 @@
 #include "win/Gdiplus.h"
 
 // Decodes PNG resource `id` (type "PNG") of the program into a new image in `image` and
-// returns 1; returns 0 and leaves `image` alone when there is no such resource. The
-// resource bytes live exactly as long as the image.
+// returns 1; returns 0 and leaves `image` alone when there is no such resource. The image
+// holds its pixels alone (or, should copying them fail, the decoder and its bytes too).
 int LoadPngResource(win::ImagePtr& image, WORD id);
 
 // A PNG resource decoded on first use: a window's first paint needs few of its pictures,
