@@ -211,7 +211,22 @@ TEST(StartupRefused, UnsupportedWindowsVersionIsRefusedWithLogLineAndPrompt) {
     EXPECT_EQ(ToLogText(L"此工具不支持当前系统"), LastLogLine("Kestrum.txt"));
 }
 
+// The Windows version that the group's prefix reports, as "major.minor".
+std::string PrefixWindowsVersion() {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) return "unknown";
+    return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion);
+}
+
 TEST(StartupAccepted, SupportedWindowsVersionShowsThePanel) {
+    // Else a prefix left at its default version would pass for any group.
+    const char* expected = std::getenv("OMBREL_GROUP_WINDOWS");
+    ASSERT_NE(nullptr, expected) << "run through ctest, which names the group's version";
+    ASSERT_EQ(expected, PrefixWindowsVersion()) << "the group's prefix is not set";
     ToolSession tool;
     EXPECT_NE(nullptr, tool.Panel());
     EXPECT_EQ(nullptr, tool.process->WaitForPrompt(500));

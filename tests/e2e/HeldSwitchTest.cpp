@@ -24,13 +24,17 @@ const DWORD kWindowTimeout = 20000;
 const DWORD kStaysMs = 1000;
 
 // Puts the holding stand-in in place of reg.exe in both system folders (on 64-bit Windows
-// a 32-bit interpreter looks in the 32-bit one), with the real one beside it as realreg.exe.
+// a 32-bit interpreter looks in the 32-bit one, where 32-bit programs run at all), with the
+// real one beside it as realreg.exe.
 // Wine runs its own reg for a reg.exe in a system folder unless told to take the file.
 // Without a test holding it the stand-in passes straight through, so it may stay.
 bool InstallHeldReg() {
     std::vector<std::wstring> folders = {SystemDirectory()};
     wchar_t wow64[MAX_PATH] = {};
-    if (GetSystemWow64DirectoryW(wow64, MAX_PATH) > 0) folders.push_back(wow64);
+    if (GetSystemWow64DirectoryW(wow64, MAX_PATH) > 0 &&
+        test::Exists(std::wstring(wow64) + L"\\reg.exe")) {
+        folders.push_back(wow64);
+    }
     RedirectionOff redirection(IsRunningOnWow64() == 1);
     for (const std::wstring& folder : folders) {
         const std::wstring reg = folder + L"\\reg.exe";
