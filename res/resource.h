@@ -16,6 +16,8 @@
 
 #define IDS_ABOUTBOX 101
 #define IDR_MAINFRAME 128
+// The SHA-256 of the feedback library shipped with the program (RCDATA).
+#define IDR_LIBRARY_HASH 200
 
 // The About item of the main window's system menu.
 #define IDM_ABOUTBOX 0x0010

@@ -147,7 +147,10 @@ void COmbrelDlg::StartupCheck() {
     if (!m_mouseHook.Install()) return FailStartup(L"设置挂载失败", kInitFailed, m_fScale);
     hookInstall.End();
     TimedStep libraryLoad("library-load");
-    if (!m_feedback.Load()) return FailStartup(L"加载反馈DLL失败", kInitFailed, m_fScale);
+    Sha256 shipped = {};
+    if (!ReadShippedLibraryHash(shipped) || !m_feedback.Load(shipped)) {
+        return FailStartup(L"加载反馈DLL失败", kInitFailed, m_fScale);
+    }
     libraryLoad.End();
     TimedStep libraryInit("library-init");
     if (!m_feedback.InitFreedbackDll(&m_toolInfo)) {

@@ -5,7 +5,9 @@
 
 #include <cwctype>
 
+#include "system/FinalPath.h"
 #include "system/ProcessFolders.h"
+#include "system/SystemEnvironment.h"
 #include "system/Wow64Probe.h"
 #include "system/Wow64Redirection.h"
 
@@ -13,6 +15,8 @@ namespace {
 
 // Longer than any path the system hands out, so a cut path is told from a whole one.
 const DWORD kPathChars = 32768;
+
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::wstring WithoutTrailingSlash(std::wstring path) {
     while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
@@ -131,35 +135,76 @@ bool IsProtectedFolder(const std::wstring& directory) {
     return false;
 }
 
-std::wstring RemovalCommandLine(const std::wstring& directory,
-                                const std::vector<std::wstring>& ownFiles,
+FolderRemoval PlanFolderRemoval(const std::wstring& directory, const std::wstring& programFile,
+                                const std::vector<std::wstring>& companionFiles,
                                 DriveFactsQuery queryDrive) {
+    FolderRemoval removal;
     const std::wstring path = NormalisedDirectory(directory);
+    std::vector<std::wstring> ownFiles = companionFiles;
+    ownFiles.push_back(programFile);
     std::vector<std::wstring> present;
-    if (path.empty() || CmdWouldExpand(path) || !IsOnFixedLocalDisk(path, queryDrive(path)) ||
+    const std::wstring program = path + L"\\" + programFile;
+    if (path.empty() || CmdWouldExpand(program) || !IsOnFixedLocalDisk(path, queryDrive(path)) ||
         IsProtectedFolder(path) || !HoldsOnly(path, ownFiles, &present)) {
-        return std::wstring();
+        return removal;
     }
-
-    // Deleting by name leaves whatever is saved into the folder during the wait, and
-    // rmdir without /s then leaves the folder with it.
-    std::wstring command = L"cmd /D /C timeout /t 3 /nobreak";
+    removal.folder = path;
     for (const std::wstring& name : present) {
-        const std::wstring file = path + L"\\" + name;
-        if (CmdWouldExpand(file)) return std::wstring();
-        command += L" & del /f /q " + Quoted(file);
+        if (!SameText(name, programFile)) removal.companions.push_back(name);
     }
-    return command + L" & rmdir " + Quoted(path);
+    // The tool deletes its companions itself; the command names the program's file alone,
+    // and a folder put in its place meanwhile is not emptied ("del" on a folder deletes
+    // the files in it): "name\*" exists only for a folder. The condition holds the rest of
+    // the line, so such a folder also keeps rmdir from running, which without /s would
+    // leave a folder that is not empty anyway.
+    removal.commandLine = L"cmd /D /C timeout /t 3 /nobreak & if not exist " +
+                          Quoted(program + L"\\*") + L" del /f /q " + Quoted(program) +
+                          L" & rmdir " + Quoted(path);
+    return removal;
 }
 
-win::UniqueKernelHandle StartRemoval(std::wstring commandLine) {
-    if (commandLine.empty()) return win::UniqueKernelHandle();
+bool DeleteOwnFiles(const std::wstring& folder, const std::vector<std::wstring>& names) {
+    const win::UniqueFile held(
+        ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const std::wstring folderPath = held ? FinalPath(held.Get()) : std::wstring();
+    if (folderPath.empty()) return false;
+    // Each file is marked for deletion on close; one that cannot be marked unmarks the rest.
+    std::vector<win::UniqueFile> marked;
+    for (const std::wstring& name : names) {
+        win::UniqueFile file(::CreateFileW((folder + L"\\" + name).c_str(),
+                                           DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION info = {};
+        FILE_DISPOSITION_INFO disposition = {TRUE};
+        const bool plainOwnFile =
+            file && ::GetFileInformationByHandle(file.Get(), &info) &&
+            !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
+            info.nNumberOfLinks == 1 && SamePath(FinalPath(file.Get()), folderPath + L"\\" + name);
+        if (!plainOwnFile || !::SetFileInformationByHandle(file.Get(), FileDispositionInfo,
+                                                           &disposition, sizeof(disposition))) {
+            disposition.DeleteFile = FALSE;
+            for (const win::UniqueFile& kept : marked) {
+                ::SetFileInformationByHandle(kept.Get(), FileDispositionInfo, &disposition,
+                                             sizeof(disposition));
+            }
+            return false;
+        }
+        marked.push_back(std::move(file));
+    }
+    return true;  // closing the handles deletes the files
+}
+
+win::UniqueKernelHandle StartFolderRemoval(const FolderRemoval& removal, const TokenCalls& calls) {
+    if (removal.commandLine.empty()) return win::UniqueKernelHandle();
     // The system's own interpreter by full path, started in the system folder: one
-    // planted beside the program must never run elevated.
+    // planted beside the program must never run.
     RedirectionOff redirection(IsRunningOnWow64() == 1);
     const std::wstring systemDir = SystemDirectory();
-    if (!redirection.Ok() || systemDir.empty()) return win::UniqueKernelHandle();
-    const std::wstring interpreter = systemDir + L"\\cmd.exe";
+    const std::wstring environment = SystemEnvironmentBlock();
+    if (!redirection.Ok() || systemDir.empty() || environment.empty()) {
+        return win::UniqueKernelHandle();
+    }
 
     // A console of its own but no window: timeout needs one as its input.
     DWORD flags = CREATE_NO_WINDOW;
@@ -171,13 +216,13 @@ win::UniqueKernelHandle StartRemoval(std::wstring commandLine) {
         (limits.BasicLimitInformation.LimitFlags & JOB_OBJECT_LIMIT_BREAKAWAY_OK)) {
         flags |= CREATE_BREAKAWAY_FROM_JOB;  // it must outlive a job that ends with us
     }
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(interpreter.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
-                          nullptr, systemDir.c_str(), &startup, &process)) {
+    SuspendedProcess removing = StartRestrictedSuspended(
+        systemDir + L"\\cmd.exe", removal.commandLine, systemDir, flags, environment, calls);
+    if (!removing) return win::UniqueKernelHandle();
+    if (!DeleteOwnFiles(removal.folder, removal.companions) ||
+        ::ResumeThread(removing.thread.Get()) == static_cast<DWORD>(-1)) {
+        ::TerminateProcess(removing.process.Get(), 1);
         return win::UniqueKernelHandle();
     }
-    const win::UniqueKernelHandle thread(process.hThread);  // not needed
-    return win::UniqueKernelHandle(process.hProcess);
+    return std::move(removing.process);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "system/RestrictedProcess.h"
 #include "win/UniqueHandle.h"
 
 // The one form of a directory's path that every check judges and the command names:
@@ -31,16 +32,30 @@ bool IsProtectedFolder(const std::wstring& directory);
 
 using DriveFactsQuery = DriveFacts (*)(const std::wstring& path);
 
-// The interpreter's command line that waits 3 s (the program has ended by then), deletes
-// those of `ownFiles` that are there by their full quoted names, then removes the folder
-// only if that left it empty. Empty when the folder must stay: a path `cmd` would
-// expand (% or !), not on a fixed local disk, a protected folder, or one that holds
-// anything but `ownFiles` (names, any case). Every check judges the very path the
-// command names.
-std::wstring RemovalCommandLine(const std::wstring& directory,
-                                const std::vector<std::wstring>& ownFiles,
+// The removal of a folder of the tool's own, decided before anything is deleted.
+struct FolderRemoval {
+    std::wstring folder;                   // as every check judged it
+    std::vector<std::wstring> companions;  // the companion files present, as named there
+    // Waits 3 s (the program has ended by then), deletes the program's file unless that
+    // name has become a folder, then removes the folder only if that left it empty. Empty
+    // when the folder must stay: a path `cmd` would expand (% or !), not on a fixed local
+    // disk, a protected folder, or one that holds anything but the program's file and
+    // `companionFiles` (names, any case).
+    std::wstring commandLine;
+};
+FolderRemoval PlanFolderRemoval(const std::wstring& directory, const std::wstring& programFile,
+                                const std::vector<std::wstring>& companionFiles,
                                 DriveFactsQuery queryDrive = QueryDriveFacts);
 
-// Starts the system's interpreter with `commandLine`, hidden, so that it outlives this
-// process; returns its process handle (none when it could not be started).
-win::UniqueKernelHandle StartRemoval(std::wstring commandLine);
+// Deletes the files `names` of `folder`, all or none: each through a handle that does not
+// follow a reparse point, and only when it is a plain file with one link that lies in that
+// very folder. False (nothing deleted) when one of them is not, or cannot be deleted now
+// (in use, or still mapped as a library).
+bool DeleteOwnFiles(const std::wstring& folder, const std::vector<std::wstring>& names);
+
+// Starts the planned removal so that it outlives this process: the interpreter, suspended,
+// with a standard user's rights and the system's environment; then the companion files
+// deleted here; then the interpreter let go. Whatever fails leaves the folder as it is.
+// Returns the interpreter's process handle (none when the folder stays).
+win::UniqueKernelHandle StartFolderRemoval(const FolderRemoval& removal,
+                                           const TokenCalls& calls = TokenCalls());

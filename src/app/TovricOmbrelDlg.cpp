@@ -127,10 +127,10 @@ void CTovricOmbrelDlg::OnDestroy() {
 int CTovricOmbrelDlg::RemoveOwnDirectory() {
     // Another instance still running from this directory removes it when it ends.
     if (m_directoryUse == nullptr || !m_directoryUse->EndAndIsLast()) return 1;
-    std::vector<std::wstring> ownFiles = {ProgramFileName()};
-    ownFiles.insert(ownFiles.end(), std::begin(kCompanionFiles), std::end(kCompanionFiles));
     // Not started when the directory is not the tool's own alone: that would destroy the
     // user's files.
-    StartRemoval(RemovalCommandLine(ProgramDirectory(), ownFiles));
+    StartFolderRemoval(PlanFolderRemoval(
+        ProgramDirectory(), ProgramFileName(),
+        std::vector<std::wstring>(std::begin(kCompanionFiles), std::end(kCompanionFiles))));
     return 1;
 }

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 
+#include "resource.h"
 #include "system/ProcessFolders.h"
 #include "system/RuntimeFunction.h"
 #include "win/Bstr.h"
@@ -12,6 +14,8 @@
 namespace {
 
 const wchar_t kLibraryFileName[] = L"HarvaneFeedbackInformation.dll";
+// The resource's marker ("OmbrelLibrarySHA256:", 20 bytes), then the 32 bytes of the hash.
+const DWORD kHashResourceSize = 52;
 
 template <typename Function>
 bool Resolve(HMODULE module, const char* name, Function& entry) {
@@ -38,15 +42,35 @@ HMODULE LoadByFullPath(const std::wstring& path) {
 
 }  // namespace
 
-bool CFeedbackLibrary::Load() {
-    const std::wstring directory = ProgramDirectory();
-    return !directory.empty() && Load(directory);
+bool ReadShippedLibraryHash(Sha256& hash) {
+    HMODULE program = ::GetModuleHandleW(nullptr);
+    HRSRC resource = ::FindResourceW(program, MAKEINTRESOURCEW(IDR_LIBRARY_HASH), RT_RCDATA);
+    HGLOBAL loaded = resource != nullptr ? ::LoadResource(program, resource) : nullptr;
+    const BYTE* bytes =
+        loaded != nullptr ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
+    // A marker, then the hash.
+    const DWORD size = resource != nullptr ? ::SizeofResource(program, resource) : 0;
+    if (bytes == nullptr || size != kHashResourceSize) return false;
+    std::copy(bytes + size - hash.size(), bytes + size, hash.begin());
+    return true;
 }
 
-bool CFeedbackLibrary::Load(const std::wstring& directory) {
+bool CFeedbackLibrary::Load(const Sha256& expected) {
+    const std::wstring directory = ProgramDirectory();
+    return !directory.empty() && Load(directory, expected);
+}
+
+bool CFeedbackLibrary::Load(const std::wstring& directory, const Sha256& expected) {
     Free();
     if (!IsFullPath(directory)) return false;
-    win::UniqueModule module(LoadByFullPath(directory + L"\\" + kLibraryFileName));
+    const std::wstring path = directory + L"\\" + kLibraryFileName;
+    // Held without write or delete sharing until it is loaded: the file checked is the
+    // file loaded.
+    const win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Sha256 actual = {};
+    if (!file || !Sha256OfFile(file.Get(), actual) || actual != expected) return false;
+    win::UniqueModule module(LoadByFullPath(path));
     EntryPoints entries;
     if (!module || !ResolveAll(module.Get(), entries)) return false;
     m_module = std::move(module);

@@ -6,7 +6,12 @@
 #include <string>
 
 #include "HarvaneFeedbackInformation.h"
+#include "system/FileHash.h"
 #include "win/UniqueHandle.h"
+
+// The SHA-256 of the library shipped with the program, from the program's resource;
+// false when the program carries none.
+bool ReadShippedLibraryHash(Sha256& hash);
 
 class CFeedbackLibrary {
 public:
@@ -15,11 +20,12 @@ public:
     CFeedbackLibrary(const CFeedbackLibrary&) = delete;
     CFeedbackLibrary& operator=(const CFeedbackLibrary&) = delete;
 
-    // Loads the library from the folder of the program's own file. False when the file is
-    // missing or lacks an entry point.
-    bool Load();
+    // Loads the library from the folder of the program's own file, only when its SHA-256 is
+    // `expected`: a library planted in the tool's folder must never run in the elevated
+    // process. False when the file is missing, is another file, or lacks an entry point.
+    bool Load(const Sha256& expected);
     // The same from `directory`, which must be a full path; never from the search path.
-    bool Load(const std::wstring& directory);
+    bool Load(const std::wstring& directory, const Sha256& expected);
     void Free();
     // Gives the module up without freeing it: a call still running inside it must be able
     // to return. The entry points stay usable.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "system/ProcessFolders.h"
+#include "system/SystemEnvironment.h"
 #include "system/Wow64Probe.h"
 #include "system/Wow64Redirection.h"
 #include "win/UniqueHandle.h"
@@ -129,7 +130,10 @@ int RunCommand(std::wstring command, std::wstring& output, unsigned long timeLim
     // The interpreter is named by its full path and started in the system folder, so a
     // cmd.exe or reg.exe planted beside the program or in the current folder never runs.
     const std::wstring systemDir = SystemDirectory();
-    if (systemDir.empty()) return 0;
+    // And with the system's environment, not the user's: Path and PATHEXT decide which reg
+    // the interpreter runs.
+    std::wstring environment = SystemEnvironmentBlock();
+    if (systemDir.empty() || environment.empty()) return 0;
     const std::wstring interpreter = systemDir + L"\\cmd.exe";
 
     // Only the write end goes to the child; the read end stays this process's own.
@@ -152,7 +156,8 @@ int RunCommand(std::wstring command, std::wstring& output, unsigned long timeLim
     // Suspended until it is in the job, so nothing it starts can escape the job.
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE,
-                          CREATE_SUSPENDED, nullptr, systemDir.c_str(), &startup, &process)) {
+                          CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT, &environment[0],
+                          systemDir.c_str(), &startup, &process)) {
         return 0;
     }
     win::UniqueKernelHandle processHandle(process.hProcess);

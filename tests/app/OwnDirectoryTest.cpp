@@ -14,10 +14,11 @@
 
 namespace {
 
-const std::vector<std::wstring> kOwnFiles = {L"TovricOmbrel.exe", L"HarvaneFeedbackInformation.dll",
-                                             L"HarvaneFeedbackInformation.ini"};
+const wchar_t kProgram[] = L"TovricOmbrel.exe";
+const std::vector<std::wstring> kCompanions = {L"HarvaneFeedbackInformation.dll",
+                                               L"HarvaneFeedbackInformation.ini"};
 
-// One folder handed to the removal: what it holds before, what is saved into it once the
+// One folder handed to the removal: what it holds before, what happens to it once the
 // removal has started, and whether it must be gone once the removal has ended.
 struct RemovalCase {
     const char* name;
@@ -25,7 +26,10 @@ struct RemovalCase {
     std::map<std::wstring, std::string> files;
     std::wstring savedDuringTheWait;  // empty: nothing
     bool gone;
-    bool programRunsAtFirst = false;  // its file is locked for a moment, as Windows does
+    // Open without delete sharing until a second after the start: a running program's
+    // file, as Windows keeps it, or a library still in use.
+    std::wstring heldAtFirst = {};
+    std::wstring swappedForAFolder = {};  // replaced during the wait by a folder holding a file
 };
 
 TEST(OwnDirectory, RealInterpreterRemovesExactlyTheFoldersTheGuardAllows) {
@@ -38,7 +42,12 @@ TEST(OwnDirectory, RealInterpreterRemovesExactlyTheFoldersTheGuardAllows) {
         {L"HarvaneFeedbackInformation.ini", "settings"}};
     const RemovalCase cases[] = {
         {"the tool alone", L"alone", toolAlone, L"", true},
-        {"the program still running at first", L"running", everything, L"", true, true},
+        {"the program still running at first", L"running", everything, L"", true,
+         L"tovricombrel.EXE"},
+        {"the library still in use", L"in use", everything, L"", false,
+         L"HarvaneFeedbackInformation.dll"},
+        {"the program's file swapped for a folder", L"swapped", everything, L"", false, L"",
+         L"tovricombrel.EXE"},
         {"tool, library and settings, any case", L"all", everything, L"", true},
         {"a foreign file beside the tool",
          L"foreign",
@@ -66,7 +75,7 @@ TEST(OwnDirectory, RealInterpreterRemovesExactlyTheFoldersTheGuardAllows) {
     test::WriteBytes(parent / user + L"\\TovricOmbrel.exe", "sibling");
 
     std::vector<win::UniqueKernelHandle> removals;
-    std::vector<win::UniqueFile> runningPrograms;
+    std::vector<win::UniqueFile> heldFiles;
     for (const RemovalCase& c : cases) {
         const std::wstring folder = parent / c.folder;
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << c.name;
@@ -75,21 +84,27 @@ TEST(OwnDirectory, RealInterpreterRemovesExactlyTheFoldersTheGuardAllows) {
             CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
             test::WriteBytes(path, file.second);
         }
-        if (c.programRunsAtFirst) {
-            runningPrograms.emplace_back(CreateFileW((folder + L"\\tovricombrel.EXE").c_str(),
-                                                     GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                     OPEN_EXISTING, 0, nullptr));
+        if (!c.heldAtFirst.empty()) {
+            heldFiles.emplace_back(CreateFileW((folder + L"\\" + c.heldAtFirst).c_str(),
+                                               GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
         }
         // The trailing backslash is the guard's to normalise, as the command's.
-        removals.push_back(StartRemoval(RemovalCommandLine(folder + L"\\", kOwnFiles)));
+        removals.push_back(
+            StartFolderRemoval(PlanFolderRemoval(folder + L"\\", kProgram, kCompanions)));
         if (!c.savedDuringTheWait.empty()) {
             test::WriteBytes(folder + L"\\" + c.savedDuringTheWait, "saved");
+        }
+        if (!c.swappedForAFolder.empty()) {
+            const std::wstring swapped = folder + L"\\" + c.swappedForAFolder;
+            EXPECT_TRUE(DeleteFileW(swapped.c_str()) && CreateDirectoryW(swapped.c_str(), nullptr));
+            test::WriteBytes(swapped + L"\\mine.txt", "mine");
         }
     }
     // The program ends well within the removal's wait: a removal that does not wait fails
     // on its file, as it would on Windows.
     Sleep(1000);
-    runningPrograms.clear();
+    heldFiles.clear();
     for (const win::UniqueKernelHandle& removal : removals) {
         if (removal) {
             EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(removal.Get(), 30000));
@@ -105,6 +120,12 @@ TEST(OwnDirectory, RealInterpreterRemovesExactlyTheFoldersTheGuardAllows) {
             // The tool's own files go by name; what was saved stays with its folder.
             EXPECT_EQ("saved", test::ReadBytes(folder + L"\\" + c.savedDuringTheWait));
             EXPECT_FALSE(test::Exists(folder + L"\\HarvaneFeedbackInformation.dll"));
+            continue;
+        }
+        if (!c.swappedForAFolder.empty()) {
+            // "del" on a folder would empty it.
+            EXPECT_EQ("mine",
+                      test::ReadBytes(folder + L"\\" + c.swappedForAFolder + L"\\mine.txt"));
             continue;
         }
         for (const auto& file : c.files) {
@@ -141,11 +162,13 @@ TEST(OwnDirectory, OnlyAFolderOnAFixedLocalDiskQualifies) {
     CreateDirectoryW((parent / L"tool").c_str(), nullptr);
     test::WriteBytes(parent / L"tool\\TovricOmbrel.exe", "tool");
     auto removable = [](const std::wstring&) { return DriveFacts{DRIVE_REMOVABLE, false}; };
-    EXPECT_EQ(L"", RemovalCommandLine(parent / L"tool", kOwnFiles, removable));
-    EXPECT_NE(L"", RemovalCommandLine(parent / L"tool", kOwnFiles));
+    EXPECT_EQ(L"",
+              PlanFolderRemoval(parent / L"tool", kProgram, kCompanions, removable).commandLine);
+    EXPECT_NE(L"", PlanFolderRemoval(parent / L"tool", kProgram, kCompanions).commandLine);
     ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", parent.Path().c_str()));
     const bool toldSubstituted = QueryDriveFacts(L"Q:\\tool").substituted;
-    const std::wstring throughSubstitute = RemovalCommandLine(L"Q:\\tool", kOwnFiles);
+    const std::wstring throughSubstitute =
+        PlanFolderRemoval(L"Q:\\tool", kProgram, kCompanions).commandLine;
     DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"Q:",
                      parent.Path().c_str());
     EXPECT_TRUE(toldSubstituted);

@@ -12,6 +12,7 @@
 
 #include "e2e/ScenarioKit.h"
 #include "support/RealInput.h"
+#include "support/Text.h"
 
 namespace {
 
@@ -156,9 +157,8 @@ TEST(Switching, NoWayOfRefusingTheDisableQuestionSwitches) {
 }
 
 // Disable (with its question), then Enable: the notices, the registry and the buttons.
-void DisableThenEnable(const wchar_t* disabledNotice, const wchar_t* screenshot = nullptr) {
-    ASSERT_TRUE(test::SetUsbStorStart(kStartOn));
-    ToolSession tool;
+void DisableThenEnable(ToolSession& tool, const wchar_t* disabledNotice,
+                       const wchar_t* screenshot = nullptr) {
     HWND panel = tool.Panel();
     ASSERT_NE(nullptr, panel);
     const struct {
@@ -191,14 +191,54 @@ void DisableThenEnable(const wchar_t* disabledNotice, const wchar_t* screenshot 
     }
 }
 
+// A reg and a timeout of the user's own, first on the Path the tool starts with and
+// preferred by its PATHEXT, as HKCU\Environment can make them: they record that they ran.
+class PlantedCommands {
+public:
+    PlantedCommands() : m_path(Variable(L"PATH")), m_pathExt(Variable(L"PATHEXT")) {
+        for (const wchar_t* name : {L"reg.bat", L"timeout.bat"}) {
+            test::WriteBytes(m_folder / name, "@echo %~n0>>\"" + test::Utf8(Record()) + "\"\r\n");
+        }
+        ::SetEnvironmentVariableW(L"PATH", (m_folder.Path() + L";" + m_path).c_str());
+        ::SetEnvironmentVariableW(L"PATHEXT", L".BAT;.EXE");
+    }
+    ~PlantedCommands() {
+        ::SetEnvironmentVariableW(L"PATH", m_path.c_str());
+        ::SetEnvironmentVariableW(L"PATHEXT", m_pathExt.c_str());
+    }
+    std::string Ran() const { return test::ReadBytes(Record()); }
+
+private:
+    static std::wstring Variable(const wchar_t* name) {
+        std::wstring value(32768, L'\0');
+        value.resize(::GetEnvironmentVariableW(name, &value[0], 32768));
+        return value;
+    }
+    std::wstring Record() const { return m_folder / L"ran.txt"; }
+
+    test::TempDir m_folder;
+    std::wstring m_path, m_pathExt;
+};
+
+// The switch and the folder removal run the system's reg and timeout, whatever the user's
+// own environment says.
 TEST(Switching, DisableThenEnableSwitchTheRegistryAndTheButtons) {
-    DisableThenEnable(L"U盘禁用成功");
+    const PlantedCommands planted;
+    ASSERT_TRUE(test::SetUsbStorStart(kStartOn));
+    ToolSession tool;
+    DisableThenEnable(tool, L"U盘禁用成功");
+    ASSERT_TRUE(test::CloseThroughQuestion(*tool.process));
+    EXPECT_TRUE(test::WaitForProcessesStartedBy(tool.process->Id(), 15000));
+    EXPECT_FALSE(test::Exists(tool.folder->Path())) << "the removal did not wait and run";
+    EXPECT_EQ("", planted.Ran());
 }
 
 // In a prefix whose A: Wine reports as removable: a USB stick plugged in now keeps working
 // until it is unplugged, and the notice says so.
 TEST(MountedVolume, DisableNoticeSaysAPluggedInDriveWorksUntilUnplugged) {
-    DisableThenEnable(L"U盘禁用成功\r\n已插入的U盘拔出后才会被禁用。",
+    ASSERT_TRUE(test::SetUsbStorStart(kStartOn));
+    ToolSession tool;
+    DisableThenEnable(tool, L"U盘禁用成功\r\n已插入的U盘拔出后才会被禁用。",
                       L"e2e-disabled-drive-plugged-in");
 }
 
@@ -256,8 +296,11 @@ TEST(Library, MissingFailingOrPlantedLibraries) {
         const wchar_t* library;
         const wchar_t* planted;  // a system library's name on a library of ours
         const wchar_t* logText;  // the refusal's log line; null: the tool starts
+        bool shipped = true;     // the program carries the hash of this library
     } cases[] = {
         {"missing", false, L"", nullptr, L"加载反馈DLL失败"},
+        {"another library under its name", true, L"RecordingFeedbackLibrary.dll", nullptr,
+         L"加载反馈DLL失败", false},
         {"failing initialisation", true, L"FailingFeedbackLibrary.dll", nullptr,
          L"初始化反馈DLL失败"},
         {"gdiplus planted beside the tool", true, L"HarvaneFeedbackInformation.dll", L"gdiplus",
@@ -268,6 +311,7 @@ TEST(Library, MissingFailingOrPlantedLibraries) {
         ToolFolder::Options options;
         options.withLibrary = c.withLibrary;
         if (c.withLibrary) options.library = c.library;
+        options.trustLibrary = c.shipped;
         std::unique_ptr<PreferLibrariesOnDisk> onDisk;
         if (c.planted) {
             options.extraFiles = {{L"planted_library.dll", std::wstring(c.planted) + L".dll"}};
@@ -388,12 +432,14 @@ TEST(Closing, EachAnswerIsRecordedAndTheToolsFolderRemoved) {
     }
 }
 
-// What the folder removal leaves: a file saved once the tool ended stays with its folder;
-// while another instance runs from the folder, everything stays and the last one removes it.
+// What the folder removal leaves: the tool's settings file swapped, once the tool ended, for
+// a folder holding a file stays with its folder (an elevated "del" of the file's name would
+// have emptied it); while another instance runs from the folder, everything stays and the
+// last one removes it.
 TEST(Closing, RemovalLeavesWhatIsNotTheToolsOwnAndAFolderStillInUse) {
     const DWORD kRemovalTimeout = 15000;
     for (const bool anotherInstance : {false, true}) {
-        SCOPED_TRACE(anotherInstance ? "another instance runs" : "a file saved after the end");
+        SCOPED_TRACE(anotherInstance ? "another instance runs" : "a name swapped after the end");
         ToolSession tool;
         ASSERT_NE(nullptr, tool.Panel());
         // The later one lies on top of the earlier: it is closed first, as a user would.
@@ -404,10 +450,15 @@ TEST(Closing, RemovalLeavesWhatIsNotTheToolsOwnAndAFolderStillInUse) {
         }
         ToolProcess& first = anotherInstance ? *later : *tool.process;
         ASSERT_TRUE(test::CloseThroughQuestion(first));
-        if (!anotherInstance) test::WriteBytes(tool.folder->Path() + L"\\notes.txt", "saved");
+        const std::wstring swapped = tool.folder->Path() + L"\\HarvaneFeedbackInformation.ini";
+        if (!anotherInstance) {
+            DeleteFileW(swapped.c_str());  // the tool deleted it itself, or should have
+            ASSERT_TRUE(CreateDirectoryW(swapped.c_str(), nullptr));
+            test::WriteBytes(swapped + L"\\notes.txt", "saved");
+        }
         ASSERT_TRUE(test::WaitForProcessesStartedBy(first.Id(), kRemovalTimeout));
         if (!anotherInstance) {
-            EXPECT_EQ("saved", test::ReadBytes(tool.folder->Path() + L"\\notes.txt"));
+            EXPECT_EQ("saved", test::ReadBytes(swapped + L"\\notes.txt"));
             EXPECT_FALSE(test::Exists(tool.folder->Program())) << "the tool's own files go";
             continue;
         }

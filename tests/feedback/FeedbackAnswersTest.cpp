@@ -12,7 +12,7 @@ TEST(FeedbackAnswers, EachAnswerIsOneLineInvalidOnesAreRefusedAndALinkIsNotWritt
     test::LibraryFolder folder;
     folder.WriteConfig("");
     CFeedbackLibrary library;
-    ASSERT_TRUE(library.Load(folder.Path()));
+    ASSERT_TRUE(folder.LoadInto(library));
     EXPECT_EQ(1, library.CustomerFeedbackEx(L"10\r\n119", L"1.0\t中", 1, L"17\n00"));
     for (int answer : {0, 4, -1}) {
         EXPECT_EQ(0, library.CustomerFeedbackEx(kToolId, kToolVersion, answer, L"1")) << answer;

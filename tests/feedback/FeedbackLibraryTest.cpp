@@ -11,19 +11,27 @@ namespace {
 
 bool Loaded(const std::wstring& module) { return GetModuleHandleW(module.c_str()) != nullptr; }
 
-TEST(FeedbackLibrary, LoadsOnlyAWholeLibraryByItsFullPath) {
+TEST(FeedbackLibrary, LoadsOnlyTheWholeLibraryItWasToldOfByItsFullPath) {
     test::TempDir empty;
     const std::wstring beside = test::ProgramDirectory(),
                        missingExport = beside + L"\\missing-export";
+    const std::wstring name = L"\\HarvaneFeedbackInformation.dll";
+    const Sha256 ours = test::FileSha256(beside + name),
+                 incomplete = test::FileSha256(missingExport + name);
     wchar_t previous[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(beside.c_str());  // where a relative folder would find the library
-    const std::pair<std::wstring, bool> cases[] = {
-        {beside, true}, {empty.Path(), false}, {missingExport, false}, {L".", false}, {L"", false}};
-    for (const auto& [folder, loads] : cases) {
+    const struct {
+        std::wstring folder;
+        Sha256 expected;
+        bool loads;
+    } cases[] = {{beside, ours, true},        {beside, incomplete, false},
+                 {empty.Path(), ours, false}, {missingExport, incomplete, false},
+                 {L".", ours, false},         {L"", ours, false}};
+    for (const auto& [folder, expected, loads] : cases) {
         SCOPED_TRACE(test::Utf8(folder));
         CFeedbackLibrary library;
-        EXPECT_EQ(loads, library.Load(folder) && library.IsLoaded());
+        EXPECT_EQ(loads, library.Load(folder, expected) && library.IsLoaded());
         ToolInfo info = {};
         EXPECT_EQ(loads, library.InitFreedbackDll(&info) != 0);
         if (!loads) {  // a refused library is never called
@@ -67,7 +75,8 @@ TEST(FeedbackLibrary, ImportsAreNeverTakenFromTheProgramsFolder) {
 TEST(PlantedImport, DISABLED_LibraryLoadsWithTheSystemsWinHttp) {
     ASSERT_FALSE(Loaded(L"winhttp.dll"));
     CFeedbackLibrary library;
-    ASSERT_TRUE(library.Load());
+    ASSERT_TRUE(library.Load(
+        test::FileSha256(test::ProgramDirectory() + L"\\HarvaneFeedbackInformation.dll")));
     EXPECT_FALSE(Loaded(test::ProgramDirectory() + L"\\winhttp.dll"));
     EXPECT_TRUE(Loaded(L"winhttp.dll"));
     if (!HasFailure()) test::WriteBytes(test::ProgramDirectory() + L"\\checked", "");

@@ -31,7 +31,7 @@ bool OpenThrough(Entry entry, const std::wstring& address, const std::string& ex
     folder.WriteConfig(configured, extraConfig);
     CFeedbackLibrary library;
     ToolInfo info = {};
-    EXPECT_TRUE(library.Load(folder.Path()) && library.InitFreedbackDll(&info));
+    EXPECT_TRUE(folder.LoadInto(library) && library.InitFreedbackDll(&info));
     switch (entry) {
         case Entry::OpenUrl: {
             BSTR given = SysAllocStringLen(address.data(), static_cast<UINT>(address.size()));

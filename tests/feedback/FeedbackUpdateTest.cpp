@@ -18,7 +18,7 @@ void Load(CFeedbackLibrary& library, const test::LibraryFolder& folder, const ch
           const std::string& path) {
     folder.WriteConfig("UpdateManifest=http://127.0.0.1:" + Env(port) + "/" + path + "\r\n");
     ToolInfo info = {};
-    ASSERT_TRUE(library.Load(folder.Path()) && library.InitFreedbackDll(&info));
+    ASSERT_TRUE(folder.LoadInto(library) && library.InitFreedbackDll(&info));
 }
 
 TEST(FeedbackUpdate, OnlyANewerVersionInTheManifestGives3AndFreeingWhileTheFetchHangsIsSafe) {

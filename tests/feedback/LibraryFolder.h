@@ -21,6 +21,10 @@ public:
     }
     const std::wstring& Path() const { return m_dir.Path(); }
     std::wstring LibraryPath() const { return m_dir / L"HarvaneFeedbackInformation.dll"; }
+    // Loads the copy, as the tool loads the library whose hash it carries.
+    bool LoadInto(CFeedbackLibrary& library) const {
+        return library.Load(Path(), FileSha256(LibraryPath()));
+    }
 
     // `lines` go into the address section; the update check stays on this machine
     // (nothing listens on port 1) unless they name a manifest.

@@ -22,7 +22,7 @@ const INT_PTR kLeftOpen = 0x7B0;  // the test ended a question that was still op
 struct WiredLibrary {
     explicit WiredLibrary(CProblemSolvingFeedbackDlg& dialog) {
         folder.WriteConfig("Feedback=https://fb.example/ask\r\n");
-        EXPECT_TRUE(browser.Registered() && binding.Load(folder.Path()) &&
+        EXPECT_TRUE(browser.Registered() && folder.LoadInto(binding) &&
                     binding.InitFreedbackDll(&record));
         dialog.SetFeedbackBinding(&binding);
         dialog.SetToolInfoRecord(&record);
@@ -120,7 +120,8 @@ TEST(FeedbackDialog, AnAddressThatFillsItsWholeFieldIsReadNoFurther) {
     // Wine's shell cannot open an address this long: a library that records it instead.
     const std::wstring recorder = test::ProgramDirectory() + L"\\recording-library";
     CFeedbackLibrary binding;
-    ASSERT_TRUE(binding.Load(recorder));
+    ASSERT_TRUE(
+        binding.Load(recorder, test::FileSha256(recorder + L"\\HarvaneFeedbackInformation.dll")));
     DeleteFileW((recorder + L"\\opened.txt").c_str());
     CProblemSolvingFeedbackDlg dialog;
     dialog.SetFeedbackBinding(&binding);

@@ -65,6 +65,16 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     ::CloseHandle(file);
 }
 
+Sha256 FileSha256(const std::wstring& path) {
+    Sha256 hash = {};
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return hash;
+    Sha256OfFile(file, hash);
+    ::CloseHandle(file);
+    return hash;
+}
+
 std::wstring ProgramDirectory() {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);

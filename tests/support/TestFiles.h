@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "system/FileHash.h"
+
 namespace test {
 
 class TempDir {
@@ -26,6 +28,8 @@ bool Exists(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);  // empty when missing
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::wstring ProgramDirectory();
+// The SHA-256 of the file, as a program carries the hash of its library; zeros when missing.
+Sha256 FileSha256(const std::wstring& path);
 
 // Splits on CR LF; a missing final line end leaves a last partial line.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -32,6 +32,20 @@ BOOL CALLBACK CollectVisible(HWND hWnd, LPARAM param) {
     return TRUE;
 }
 
+// Writes the library's hash after the marker of the program's library-hash resource, as
+// tools/write-library-hash does.
+void CarryLibraryHash(const std::wstring& program, const std::wstring& library) {
+    // In two pieces: a program that links this file holds the marker once, in its resource.
+    const std::string marker = std::string("OmbrelLibrary") + "SHA256:";
+    std::string bytes = ReadBytes(program);
+    const size_t at = bytes.find(marker);
+    if (at == std::string::npos) return;
+    const Sha256 hash = FileSha256(library);
+    bytes.replace(at + marker.size(), hash.size(), reinterpret_cast<const char*>(hash.data()),
+                  hash.size());
+    WriteBytes(program, bytes);
+}
+
 HKEY OpenUsbStor(REGSAM access) {
     HKEY key = nullptr;
     ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, 0, access | KEY_WOW64_64KEY, &key);
@@ -77,6 +91,9 @@ ToolFolder::ToolFolder(const Options& options)
     for (const auto& file : files) {
         ::CopyFileW((ProgramDirectory() + L"\\" + file.first).c_str(),
                     (m_path + L"\\" + file.second).c_str(), FALSE);
+    }
+    if (options.withLibrary && options.trustLibrary) {
+        CarryLibraryHash(Program(), m_path + L"\\HarvaneFeedbackInformation.dll");
     }
 }
 

@@ -19,6 +19,9 @@ public:
         std::wstring name = L"Ombrel e2e";  // under the system drive's root
         bool withLibrary = true;
         std::wstring library = L"HarvaneFeedbackInformation.dll";  // the file to copy in
+        // The program carries the hash of the library copied in, as the build makes it carry
+        // the hash of the library beside it; false: it carries the shipped library's.
+        bool trustLibrary = true;
         std::string ini;  // the library's configuration file; empty: none
         // Further files from beside this test program: {source, name in the folder}.
         std::vector<std::pair<std::wstring, std::wstring>> extraFiles;

@@ -70,22 +70,33 @@ TEST(CommandRunner, EndsWhatTheCommandLeavesRunningInsteadOfWaitingForIt) {
     }
 }
 
+// Nor from the Path and PATHEXT this process has: the user's own environment decides them.
 TEST(CommandRunner, InterpreterAndRegAreNeverTakenFromTheProgramOrCurrentFolder) {
-    test::TempDir current;
+    test::TempDir current, onPath;
     const std::wstring planted = test::ProgramDirectory() + L"\\" + L"" PLANTED_TOOL_PATH;
     std::vector<std::wstring> copies;
-    for (const std::wstring& folder : {test::ProgramDirectory(), current.Path()}) {
+    for (const std::wstring& folder : {test::ProgramDirectory(), current.Path(), onPath.Path()}) {
         for (const wchar_t* name : {L"\\cmd.exe", L"\\reg.exe"}) {
             copies.push_back(folder + name);
             EXPECT_TRUE(CopyFileW(planted.c_str(), copies.back().c_str(), FALSE));
         }
+        copies.push_back(folder + L"\\reg.bat");
+        test::WriteBytes(copies.back(), "@echo PLANTED\r\n");
     }
-    wchar_t previous[MAX_PATH] = {};
+    wchar_t previous[MAX_PATH] = {}, path[32768] = {}, pathExt[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
+    GetEnvironmentVariableW(L"PATH", path, 32768);
+    GetEnvironmentVariableW(L"PATHEXT", pathExt, MAX_PATH);
     SetCurrentDirectoryW(current.Path().c_str());
-    std::wstring output;
+    SetEnvironmentVariableW(L"PATH", (onPath.Path() + L";" + path).c_str());
+    SetEnvironmentVariableW(L"PATHEXT", L".BAT;.EXE");
+    std::wstring output, variables;
     EXPECT_TRUE(RunCommand(L"reg add HKCU\\Software\\OmbrelTest /v Planted /d 1 /f", output));
+    EXPECT_TRUE(RunCommand(L"echo %PATHEXT%", variables));
     SetCurrentDirectoryW(previous);
+    SetEnvironmentVariableW(L"PATH", path);
+    SetEnvironmentVariableW(L"PATHEXT", pathExt);
+    EXPECT_EQ(L".COM;.EXE;.BAT;.CMD\r\n", variables) << "the system's, not this process's";
     for (const std::wstring& copy : copies) DeleteFileW(copy.c_str());
     EXPECT_EQ(std::wstring::npos, output.find(L"PLANTED")) << "a planted program ran";
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\OmbrelTest"))
