@@ -14,7 +14,6 @@ HFONT BaseFont(HWND hWnd) {
 // A decoded picture keeps its decoder, with a decoded copy of its own, and its compressed
 // bytes for as long as it lives: a copy of the pixels alone takes about half the memory.
 win::ImagePtr PixelsOnly(std::unique_ptr<Gdiplus::Bitmap> decoded) {
-    if (!decoded || decoded->GetLastStatus() != Gdiplus::Ok) return decoded;
     std::unique_ptr<Gdiplus::Bitmap> pixels(
         decoded->Clone(0, 0, static_cast<INT>(decoded->GetWidth()),
                        static_cast<INT>(decoded->GetHeight()), decoded->GetPixelFormat()));
@@ -51,6 +50,8 @@ int LoadPngResource(win::ImagePtr& image, WORD id) {
     // A bitmap, so that a layered surface of its size can copy its pixels.
     auto decoded = std::make_unique<Gdiplus::Bitmap>(stream, FALSE);
     stream->Release();
+    // Bytes that are no picture are as good as none: a window drawn from them shows nothing.
+    if (!decoded || decoded->GetLastStatus() != Gdiplus::Ok) return 0;
     image = PixelsOnly(std::move(decoded));
     return 1;
 }

@@ -9,7 +9,8 @@
 #include "win/Gdiplus.h"
 
 // Decodes PNG resource `id` (type "PNG") of the program into a new image in `image` and
-// returns 1; returns 0 and leaves `image` alone when there is no such resource. The image
+// returns 1; returns 0 and leaves `image` alone when there is no such resource or it holds
+// no picture that can be decoded. The image
 // holds its pixels alone (or, should copying them fail, the decoder and its bytes too).
 int LoadPngResource(win::ImagePtr& image, WORD id);
 

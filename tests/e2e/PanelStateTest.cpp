@@ -196,35 +196,46 @@ bool IsPicture(const Resource& resource, int id) {
     return resource.type.text == L"PNG" && resource.name.id == id;
 }
 
-// Rewrites the program file without its PNG resource `id`. Wine's UpdateResourceW keeps a
-// resource it is asked to delete, so the file is written anew with all the others.
-bool RemovePicture(const std::wstring& program, int id) {
+// Rewrites the program file with its PNG resource `id` holding `bytes` instead, or without
+// it when `bytes` is null. Wine's UpdateResourceW keeps a resource it is asked to delete,
+// so the file is written anew with all the others.
+bool RewritePicture(const std::wstring& program, int id, const char* bytes) {
     const std::vector<Resource> resources = Resources(program);
     HANDLE update = BeginUpdateResourceW(program.c_str(), TRUE);
     if (update == nullptr) return false;
     bool written = true;
-    for (const Resource& r : resources) {
-        if (IsPicture(r, id)) continue;
+    for (Resource r : resources) {
+        if (IsPicture(r, id)) {
+            if (bytes == nullptr) continue;
+            r.bytes = bytes;
+        }
         written = written && UpdateResourceW(update, r.type.Get(), r.name.Get(), r.language,
                                              const_cast<char*>(r.bytes.data()),
                                              static_cast<DWORD>(r.bytes.size()));
     }
     if (!EndUpdateResourceW(update, !written) || !written) return false;
     const std::vector<Resource> left = Resources(program);
-    const auto removed = [&](const Resource& r) { return IsPicture(r, id); };
-    return left.size() + 1 == resources.size() && std::none_of(left.begin(), left.end(), removed);
+    const auto gone = [&](const Resource& r) { return IsPicture(r, id); };
+    return bytes != nullptr ||
+           (left.size() + 1 == resources.size() && std::none_of(left.begin(), left.end(), gone));
 }
 
-TEST(PanelState, MissingPictureEndsTheToolWithLogLineAndPrompt) {
-    for (int picture : {138, 139}) {  // the frame, the panel
-        SCOPED_TRACE(picture);
+// A picture that cannot be decoded is as good as a missing one.
+TEST(PanelState, MissingOrDamagedPictureEndsTheToolWithLogLineAndPrompt) {
+    const struct {
+        int picture;        // the frame, the panel
+        const char* bytes;  // null: missing
+    } cases[] = {{138, nullptr}, {139, nullptr}, {139, "not a picture at all"}};
+    for (const auto& c : cases) {
+        const int picture = c.picture;
+        SCOPED_TRACE(std::to_string(picture) + (c.bytes ? " damaged" : " missing"));
         ToolFolder::Options options;
         options.ini = kNoUpdateServer;
         ToolFolder folder(options);
-        ASSERT_TRUE(RemovePicture(folder.Program(), picture));
+        ASSERT_TRUE(RewritePicture(folder.Program(), picture, c.bytes));
         ToolProcess process(folder.Program());
         ASSERT_NE(nullptr, process.WaitForPrompt(kPromptTimeout));
-        if (picture == 139) SaveScreenshot(L"e2e-missing-picture");
+        if (picture == 139 && !c.bytes) SaveScreenshot(L"e2e-missing-picture");
         EXPECT_EQ(L"工具初始化失败", AnswerPrompt(process, IDC_PROMPT_OK_BUTTON));
         EXPECT_EQ(0u, process.WaitForExit(10000));
         EXPECT_EQ(ToLogText(L"加载背景图片失败"), LastLogLine("Kestrum.txt"));

@@ -14,10 +14,12 @@ namespace {
 
 // Where an address enters: given to OpenUrl, configured for the download page, the
 // agreement page or the feedback link, or handed to the opener when the desktop's shell
-// cannot be asked (then this process starts the browser itself).
-enum class Entry { OpenUrl, Download, Agreement, FeedbackLink, WithoutDesktopShell };
+// cannot be asked (then an unelevated process starts the browser itself, and this process,
+// elevated as the tool is, opens nothing).
+enum class Entry { OpenUrl, Download, Agreement, FeedbackLink, WithoutDesktopShell, Unelevated };
 
 bool NoDesktopShell(const std::wstring&) { return false; }
+bool NotElevated() { return false; }
 
 // Opens `address` through `entry` of a freshly loaded library; true when it was handed on.
 bool OpenThrough(Entry entry, const std::wstring& address, const std::string& extraConfig,
@@ -48,6 +50,8 @@ bool OpenThrough(Entry entry, const std::wstring& address, const std::string& ex
             return library.FeedbackQuestion(toolId, kToolVersion) != 0;
         case Entry::WithoutDesktopShell:
             return OpenWebPage(address, &NoDesktopShell) != 0;
+        case Entry::Unelevated:
+            return OpenWebPage(address, &NoDesktopShell, &NotElevated) != 0;
     }
     return false;
 }
@@ -85,8 +89,9 @@ TEST(FeedbackPages, OnlyWebAddressesOpenWhateverWayTheyCome) {
         {feedback, L"http://fb.example/ask#form",
          "http://fb.example/ask?toolId=a%20b%26c%3Dd%23e&version=1.0.21.517#form", L"a b&c=d#e"},
         {feedback, L"file:///C:/windows/win.ini", nullptr},
-        {Entry::WithoutDesktopShell, L"https://a.example/x?y=1", "https://a.example/x?y=1"},
-        {Entry::WithoutDesktopShell, L"https://c.example/\" file:///C:/", nullptr},
+        {Entry::Unelevated, L"https://a.example/x?y=1", "https://a.example/x?y=1"},
+        {Entry::Unelevated, L"https://c.example/\" file:///C:/", nullptr},
+        {Entry::WithoutDesktopShell, L"https://b.example/", nullptr},
     };
     // A configuration planted beside the library must not make it record pages in a file
     // of the planter's choice with the tool's rights.
@@ -96,6 +101,7 @@ TEST(FeedbackPages, OnlyWebAddressesOpenWhateverWayTheyCome) {
 
     test::RecordingBrowser browser;
     ASSERT_TRUE(browser.Registered());
+    ASSERT_TRUE(IsProcessElevated()) << "Wine runs every program elevated; the tool is";
     std::vector<std::string> expected;
     std::vector<bool> startedHere;  // else by the desktop's shell, with the user's rights
     for (const Case& c : cases) {
@@ -103,12 +109,12 @@ TEST(FeedbackPages, OnlyWebAddressesOpenWhateverWayTheyCome) {
         EXPECT_EQ(c.opened != nullptr, OpenThrough(c.entry, c.address, recordLine, c.toolId));
         if (c.opened) {
             expected.push_back(c.opened);
-            startedHere.push_back(c.entry == Entry::WithoutDesktopShell);
+            startedHere.push_back(c.entry == Entry::Unelevated);
             // One at a time, so that the order of arrival is the order of the calls.
             browser.WaitForPages(expected.size());
         }
     }
-    EXPECT_TRUE(OpenThrough(Entry::WithoutDesktopShell, L"https://last.example/", "", kToolId));
+    EXPECT_TRUE(OpenThrough(Entry::Unelevated, L"https://last.example/", "", kToolId));
     EXPECT_EQ(expected, browser.PagesBefore("https://last.example/"));
     std::vector<bool> started;
     for (DWORD starter : browser.Starters()) started.push_back(starter == GetCurrentProcessId());
