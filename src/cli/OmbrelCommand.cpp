@@ -72,9 +72,14 @@ SwitchReport Judge(const StorageChangeResult& change, const std::wstring& action
         case Outcome::RollbackFailed:
             break;
     }
+    std::vector<std::wstring> left;
+    for (const ValueChange& c : change.leftChanged) {
+        left.push_back(L"HKLM\\" + c.key + L"\\" + c.name + L"=" + ValueText(c.after));
+    }
     return {L"rollback-incomplete",
             L"ombrel: " + action + L" failed at " + key + L" (error " + error +
-                L") and not every change could be undone: run 'ombrel status'.\n",
+                L") and these values could not be put back: " + CommaList(left) +
+                L". Run 'ombrel status'.\n",
             kExitFailed};
 }
 
@@ -99,14 +104,16 @@ int Switch(const OmbrelRequest& request, OmbrelContext& context) {
     }
 
     const CoverageState state = ReadCoverage(context.registry, context.volumes);
-    std::vector<std::wstring> changed;
+    std::vector<std::wstring> changed, left;
     std::wstring logValues;
+    for (const ValueChange& c : change.leftChanged) left.push_back(ChangeToken(c));
     for (const ValueChange& c : change.changes) {
         changed.push_back(ChangeToken(c));
         logValues += L" " + LastPart(c.key) + L"\\" + c.name + L"=" + ValueText(c.before) + L"->" +
                      ValueText(c.after);
     }
-    if (report.exitCode == kExitDone && request.pendingExit && !change.changes.empty() &&
+    // Only a change that turned storage off waits for a re-plug: enable never asks for it.
+    if (disable && report.exitCode == kExitDone && request.pendingExit && !change.changes.empty() &&
         state.replugPending) {
         report.exitCode = kExitRestartNeeded;
     }
@@ -118,6 +125,7 @@ int Switch(const OmbrelRequest& request, OmbrelContext& context) {
     } else if (!change.key.empty()) {
         fields.push_back(TextField(L"key", L"HKLM\\" + change.key));
     }
+    if (!left.empty()) fields.push_back(TextField(L"left-changed", CommaList(left)));
     context.out.Write(PlainLine(WithStatus(fields, state)));
     if (!report.message.empty()) context.err.Write(report.message);
     if (!disable && report.exitCode == kExitDone && !state.policy.empty()) {

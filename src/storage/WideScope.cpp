@@ -143,6 +143,7 @@ StorageChangeResult Run(RegistryTransaction& plan) {
             break;
         case RegistryTransaction::Result::RollbackFailed:
             result.outcome = StorageChangeResult::Outcome::RollbackFailed;
+            result.leftChanged = plan.LeftChanged();
             break;
     }
     return result;

@@ -1,5 +1,7 @@
 #include "system/RegistryTransaction.h"
 
+#include <algorithm>
+
 void RegistryTransaction::Set(const std::wstring& key, const std::wstring& name,
                               const RegistryValue& after, bool bookkeeping) {
     Step step{{key, name, RegistryValue(), after}, bookkeeping};
@@ -10,6 +12,7 @@ void RegistryTransaction::Set(const std::wstring& key, const std::wstring& name,
         m_unreadableKey = key;
     }
     if (step.change.before != after) m_steps.push_back(step);
+    if (std::find(m_keys.begin(), m_keys.end(), key) == m_keys.end()) m_keys.push_back(key);
 }
 
 LONG RegistryTransaction::CheckAccess(std::wstring* key) const {
@@ -17,10 +20,10 @@ LONG RegistryTransaction::CheckAccess(std::wstring* key) const {
         *key = m_unreadableKey;
         return m_unreadable;
     }
-    for (const Step& step : m_steps) {
-        const LONG status = m_registry.CheckWritable(step.change.key);
+    for (const std::wstring& planned : m_keys) {
+        const LONG status = m_registry.CheckWritable(planned);
         if (status != ERROR_SUCCESS) {
-            *key = step.change.key;
+            *key = planned;
             return status;
         }
     }
@@ -66,8 +69,10 @@ bool RegistryTransaction::Undo(size_t applied, const std::vector<std::wstring>& 
         const ValueChange& change = m_steps[i].change;
         m_registry.Write(change.key, change.name, change.before);
         RegistryValue readBack;
-        undone = m_registry.Read(change.key, change.name, &readBack) == ERROR_SUCCESS &&
-                 readBack == change.before && undone;
+        const bool back = m_registry.Read(change.key, change.name, &readBack) == ERROR_SUCCESS &&
+                          readBack == change.before;
+        if (!back && !m_steps[i].bookkeeping) m_leftChanged.insert(m_leftChanged.begin(), change);
+        undone = back && undone;
     }
     for (const std::wstring& key : created) m_registry.DeleteIfEmpty(key);
     return undone;

@@ -11,20 +11,24 @@ using namespace cli_test;
 
 namespace {
 
-// The machine's registry, except that write number `failAt` fails, or (when `silently`)
-// reports success without writing anything.
+// The machine's registry, except that write number `failAt` fails, or reports success
+// without writing anything, or fails with every write after it (the undo too).
+enum class Fault { Fails, Silently, FailsFromThenOn };
 class FaultyRegistry : public MachineRegistry {
 public:
-    FaultyRegistry(int failAt, bool silently) : m_failAt(failAt), m_silently(silently) {}
+    FaultyRegistry(int failAt, Fault fault) : m_failAt(failAt), m_fault(fault) {}
     LONG Write(const std::wstring& key, const std::wstring& name,
                const RegistryValue& value) override {
-        if (++m_writes != m_failAt) return MachineRegistry::Write(key, name, value);
-        return m_silently ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+        ++m_writes;
+        if (m_writes < m_failAt || (m_writes > m_failAt && m_fault != Fault::FailsFromThenOn)) {
+            return MachineRegistry::Write(key, name, value);
+        }
+        return m_fault == Fault::Silently ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
     }
 
 private:
     int m_failAt, m_writes = 0;
-    bool m_silently;
+    Fault m_fault;
 };
 
 struct InjectedVolumes : VolumeProbe, TextOutput {
@@ -51,23 +55,33 @@ TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
     // enable restores three values, then deletes the three saved ones.
     const std::vector<std::wstring> disable = {L"disable", L"--scope", L"all"},
                                     enable = {L"enable"};
-    for (bool silently : {false, true}) {
+    for (Fault fault : {Fault::Fails, Fault::Silently}) {
         for (const auto* words : {&disable, &enable}) {
             for (int failAt = 1; failAt <= 6; ++failAt) {
                 SCOPED_TRACE(testing::Message()
                              << (words == &enable ? "enable" : "disable") << ", write " << failAt
-                             << (silently ? " silently" : ""));
+                             << (fault == Fault::Silently ? " silently" : ""));
                 Arrange(start);
                 if (words == &enable) {
                     ASSERT_EQ(0, Ombrel(disable, machine, none));
                 }
                 const std::string before = Snapshot();
-                FaultyRegistry registry(failAt, silently);
+                FaultyRegistry registry(failAt, fault);
                 EXPECT_EQ(1603, Ombrel(*words, registry, none));
                 EXPECT_EQ(before, Snapshot());
             }
         }
     }
+    // Where the undo fails too, the values left changed are named: USBSTOR's Start was
+    // written (write 4, after the saved set), the UAS driver's failed, and so did the undo.
+    Arrange(start);
+    FaultyRegistry undoFails(5, Fault::FailsFromThenOn);
+    EXPECT_EQ(1603, Ombrel(disable, undoFails, none));
+    EXPECT_NE(std::wstring::npos, none.text.find(L"result=rollback-incomplete")) << none.text;
+    EXPECT_NE(std::wstring::npos, none.text.find(L"left-changed=usbstor "));
+    EXPECT_NE(std::wstring::npos,
+              none.text.find(L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\\Start=4"));
+    EXPECT_EQ(Dword(4), Get(kUsbStor, L"Start"));
 }
 
 TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {

@@ -113,6 +113,10 @@ TEST(OmbrelProgram, EachCommandOnEachStartingState) {
          kUsbStor},
         {With(Dword(3), true, Dword(0)), L"disable --scope all", 5, "result=access-denied", "3 3 0",
          kPolicy},
+        // A standard user is refused even where nothing would change.
+        {With(Dword(4)), L"disable", 5, "result=access-denied", "4 - -", kUsbStor},
+        {With(Dword(3)), L"enable", 5, "result=access-denied", "3 - -", kUsbStor},
+        // Accepted, never 3010: turning storage on waits for no re-plug.
         {With(Dword(4)), L"enable --pending-exit 3010", 0, "changed=usbstor usb=on pending=none",
          "3 - -"},
         // Nothing saved: an administrator's own policy and UAS value stay as they are.
