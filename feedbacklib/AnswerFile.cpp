@@ -9,12 +9,12 @@
 
 namespace {
 
-std::wstring FeedbackFolder() {
+std::wstring CommonFolder() {
     wchar_t common[MAX_PATH] = {};
     if (!::SHGetSpecialFolderPathW(nullptr, common, CSIDL_COMMON_APPDATA, FALSE)) {
         return std::wstring();
     }
-    return std::wstring(common) + L"\\HarvaneFeedback";
+    return common;
 }
 
 std::wstring SingleLine(std::wstring text) {
@@ -27,10 +27,11 @@ std::wstring SingleLine(std::wstring text) {
 // The answer file, opened to append to it, folder and file created when missing. Invalid
 // when the folder may have been planted by someone else or the file leads elsewhere.
 win::UniqueFile OpenFeedbackFile() {
-    const std::wstring folder = FeedbackFolder();
-    if (folder.empty()) return win::UniqueFile();
+    const std::wstring common = CommonFolder();
+    if (common.empty()) return win::UniqueFile();
+    const std::wstring folder = common + L"\\HarvaneFeedback";
     CreateProtectedFolder(folder);
-    const CNewFileOwner ownFileOwner;
+    const CNewFileOwner ownFileOwner(common);
     return CProtectedFolder(folder, ownFileOwner.Get()).OpenForAppend(L"CustomerFeedback.txt");
 }
 

@@ -7,21 +7,11 @@
 #include <string>
 
 #include "app/TovricOmbrelApp.h"
+#include "system/LibrarySearch.h"
 #include "system/ProcessFolders.h"
-#include "system/RuntimeFunction.h"
 #include "system/StepTimes.h"
 
 namespace {
-
-// An elevated tool started from a download folder must not load a library planted
-// beside it: from here on, only the system folder (and full paths) serve LoadLibrary.
-void RestrictLibrarySearch() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = KernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
-    if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        ::SetDllDirectoryW(L"");  // older systems: at least not the current folder
-    }
-}
 
 // Libraries bound on first use (GDI+) are loaded from the system folder by full path,
 // also on systems that lack SetDefaultDllDirectories.

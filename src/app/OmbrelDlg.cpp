@@ -344,8 +344,16 @@ bool COmbrelDlg::OnCommand(UINT id, UINT code, HWND /*control*/) {
 }
 
 void COmbrelDlg::RunSwitch(const SwitchFlow& flow, CImageButton& button) {
-    // A click made with the keyboard while the cursor is elsewhere starts nothing.
-    if (!button.IsCursorInside()) return;
+    // Only a click a user can make starts a switch: on a live button of the live panel,
+    // with the cursor over it (not one made with the keyboard while the cursor is
+    // elsewhere), and never while another switch is asked for, runs or shows its result.
+    // A click posted past the disabled panel would otherwise start a second switch inside
+    // the first, and the second's end would enable the panel while the first's progress
+    // window still shows.
+    if (m_switchFlowOpen || !IsWindowEnabled() || !button.IsWindowEnabled() ||
+        !button.IsCursorInside()) {
+        return;
+    }
     m_switchFlowOpen = true;
     if (flow.confirmation != nullptr &&
         ShowPrompt(flow.confirmation, kPromptQuestion, m_fScale, this, &m_keptPictures) != IDOK) {

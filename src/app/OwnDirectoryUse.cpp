@@ -3,14 +3,25 @@
 #include <windows.h>
 
 #include "app/OwnDirectory.h"
+#include "log/LogSave.h"
+#include "log/LogText.h"
 
 namespace {
 
 const DWORD kEndingWaitMs = 5000;
 
+// Logged where an object of one of the tool's names was made by someone else.
+void LogIgnored(const AdminOnlyMutex& mutex, const std::wstring& name) {
+    if (mutex.From() != AdminOnlyMutex::Origin::Foreign) return;
+    CLogSave::GetInstance()->WriteLog(ToLogText(L"忽略他人创建的同名对象 " + name), "Kestrum.txt",
+                                      true);
+}
+
+}  // namespace
+
 // Object names take no backslashes and are limited in length: the directory's path, in
 // one case, hashed (FNV-1a). A collision only keeps a directory.
-std::wstring NameFor(const std::wstring& directory) {
+std::wstring DirectoryUseName(const std::wstring& directory) {
     std::wstring path = NormalisedDirectory(directory);
     if (path.empty()) return std::wstring();
     ::CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
@@ -25,23 +36,27 @@ std::wstring NameFor(const std::wstring& directory) {
     return L"Global\\TovricOmbrel.Directory." + std::wstring(text);
 }
 
-}  // namespace
-
-OwnDirectoryUse::OwnDirectoryUse(const std::wstring& directory) : m_name(NameFor(directory)) {
-    if (!m_name.empty()) m_use.Reset(::CreateMutexW(nullptr, FALSE, m_name.c_str()));
+OwnDirectoryUse::OwnDirectoryUse(const std::wstring& directory)
+    : m_name(DirectoryUseName(directory)) {
+    if (m_name.empty()) return;
+    m_use = std::make_unique<AdminOnlyMutex>(m_name);
+    LogIgnored(*m_use, m_name);
 }
 
 bool OwnDirectoryUse::EndAndIsLast() {
-    if (!m_use) return false;
+    if (!m_use || m_use->From() == AdminOnlyMutex::Origin::Failed) return false;
     // Instances that end at once look in turn, so neither mistakes the other's look for a
     // use and both keep the directory.
-    win::UniqueKernelHandle ending(::CreateMutexW(nullptr, FALSE, (m_name + L".Ending").c_str()));
-    if (!ending) return false;
-    const DWORD wait = ::WaitForSingleObject(ending.Get(), kEndingWaitMs);
-    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
-    m_use.Reset();
-    win::UniqueKernelHandle other(::OpenMutexW(SYNCHRONIZE, FALSE, m_name.c_str()));
-    const bool last = !other && ::GetLastError() == ERROR_FILE_NOT_FOUND;
-    ::ReleaseMutex(ending.Get());
+    const std::wstring endingName = m_name + L".Ending";
+    AdminOnlyMutex ending(endingName);
+    LogIgnored(ending, endingName);
+    if (ending.From() == AdminOnlyMutex::Origin::Failed) return false;
+    if (ending.IsOurs()) {
+        const DWORD wait = ::WaitForSingleObject(ending.Get(), kEndingWaitMs);
+        if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
+    }
+    m_use.reset();
+    const bool last = !AdminOnlyMutex::TrustedOneExists(m_name);
+    if (ending.IsOurs()) ::ReleaseMutex(ending.Get());
     return last;
 }

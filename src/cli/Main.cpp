@@ -4,8 +4,12 @@
 #include "cli/OmbrelCommand.h"
 #include "log/LogSave.h"
 #include "log/LogText.h"
+#include "system/LibrarySearch.h"
 
 int wmain(int argc, wchar_t** argv) {
+    // Run as SYSTEM or elevated, often from a deployment folder: the log's shell functions
+    // and whatever the system loads on demand come from the system folder only.
+    RestrictLibrarySearch();
     const std::vector<std::wstring> words(argv + 1, argv + argc);
     MachineRegistry registry;
     SystemVolumes volumes;

@@ -42,6 +42,11 @@ public:
     // the field's end: the library is not trusted to end its fields.
     int OpenRecordAddress(const wchar_t (&field)[TOOL_INFO_CHARS]);
     int GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version);
+    // That entry point itself, for a thread that may outlive this binding (null when not
+    // loaded); the module must then be left loaded while it runs.
+    decltype(&::GetToolIsNewVersion) NewVersionEntry() const {
+        return m_entries.getToolIsNewVersion;
+    }
     int OpenToolDownUrl();
     int OpenUseAgreementUrl();
 

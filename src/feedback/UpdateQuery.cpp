@@ -9,25 +9,27 @@ namespace {
 // The library gives up on its update server after about 2 s.
 const DWORD kQueryBoundMs = 2500;
 
-// The thread's own copy of what it needs: the query may outlive its owner.
+// The thread's own copy of what it needs, the entry point included: the query may outlive
+// the panel and its binding, and must never read them.
 struct QueryRequest {
-    CFeedbackLibrary* library;
+    decltype(&::GetToolIsNewVersion) query;
     HWND target;
     UINT message;
 };
 
 DWORD WINAPI RunQuery(LPVOID param) {
     std::unique_ptr<QueryRequest> request(static_cast<QueryRequest*>(param));
-    const int answer = request->library->GetToolIsNewVersion(kToolId, kToolVersion);
+    const int answer = request->query(kToolId, kToolVersion);
     ::PostMessageW(request->target, request->message, static_cast<WPARAM>(answer), 0);
     return 1;
 }
 
 }  // namespace
 
-bool CUpdateQuery::Start(CFeedbackLibrary& library, HWND target, UINT message) {
-    if (!Wait()) return false;  // one query at a time
-    auto request = std::make_unique<QueryRequest>(QueryRequest{&library, target, message});
+bool CUpdateQuery::Start(const CFeedbackLibrary& library, HWND target, UINT message) {
+    if (!Wait() || library.NewVersionEntry() == nullptr) return false;  // one at a time
+    auto request =
+        std::make_unique<QueryRequest>(QueryRequest{library.NewVersionEntry(), target, message});
     m_thread.Reset(::CreateThread(nullptr, 0, &RunQuery, request.get(), 0, nullptr));
     if (!m_thread) return false;
     request.release();  // the thread owns it now

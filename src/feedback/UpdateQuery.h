@@ -17,7 +17,7 @@ public:
 
     // Asks `library` whether a newer version exists and posts the answer to `target` as
     // `message`, the query's result in wParam. False when no thread could be started.
-    bool Start(CFeedbackLibrary& library, HWND target, UINT message);
+    bool Start(const CFeedbackLibrary& library, HWND target, UINT message);
     // Waits for a started query to end, no longer than the library's own wait and a
     // margin. True when none runs any more; false leaves it running inside the library.
     bool Wait();

@@ -11,7 +11,8 @@ class CLogSaveCloseFile : public CLogBase {
 public:
     static const unsigned long long kSizeLimit = 6020000;
 
-    explicit CLogSaveCloseFile(std::wstring path) : CLogBase(std::move(path)) {}
+    // `path` ends with a backslash; the folder above it is where new files' owner is read.
+    explicit CLogSaveCloseFile(std::wstring path);
 
     void SaveLog(const CPacketLog* record) override;
     void SavePacket(const unsigned char* bytes, int length, std::string fileName) override;

@@ -15,9 +15,9 @@ struct StorageChangeResult {
     // Failed: nothing is left changed (refused before a write, or all rolled back).
     enum class Outcome { Done, AccessDenied, Failed, RollbackFailed };
     Outcome outcome = Outcome::Done;
-    std::vector<ValueChange> changes;  // the storage values changed (or that would have been)
+    std::vector<ValueChange> changes;      // the storage values changed (or that would have been)
     std::vector<ValueChange> leftChanged;  // RollbackFailed: those that could not be put back
-    std::wstring key;                  // the key refused or that failed
+    std::wstring key;                      // the key refused or that failed
     LONG error = ERROR_SUCCESS;
 };
 

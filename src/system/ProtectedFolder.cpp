@@ -107,12 +107,38 @@ CProtectedDescriptor::CProtectedDescriptor() {
     ::SetSecurityDescriptorControl(&m_descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
 }
 
-CNewFileOwner::CNewFileOwner() {
-    wchar_t folder[MAX_PATH + 1] = {};
-    if (!::GetTempPathW(MAX_PATH + 1, folder)) return;
+bool JudgeFile(const BY_HANDLE_FILE_INFORMATION& info, PSECURITY_DESCRIPTOR descriptor,
+               PSID ownFileOwner) {
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    return !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
+           info.nNumberOfLinks == 1 &&
+           ::GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner != nullptr &&
+           IsTrusted(owner, ownFileOwner);
+}
+
+win::UniqueFile OpenTrustedFile(const std::wstring& path, PSID ownFileOwner) {
+    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    LocalMemory descriptor;
+    if (!file || !::GetFileInformationByHandle(file.Get(), &info) ||
+        ::GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, nullptr, nullptr,
+                          nullptr, nullptr, &descriptor.memory) != ERROR_SUCCESS ||
+        !JudgeFile(info, descriptor.memory, ownFileOwner)) {
+        return win::UniqueFile();
+    }
+    return file;
+}
+
+CNewFileOwner::CNewFileOwner(const std::wstring& folder) {
+    std::wstring base = folder;
+    while (!base.empty() && base.back() == L'\\') base.pop_back();
+    if (base.empty()) return;
     win::UniqueFile probe;
     for (unsigned attempt = 0; attempt < 100 && !probe; ++attempt) {
-        const std::wstring name = std::wstring(folder) + L"ombrel-owner-" +
+        const std::wstring name = base + L"\\ombrel-owner-" +
                                   std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                   std::to_wstring(::GetTickCount() + attempt) + L".tmp";
         probe.Reset(::CreateFileW(

@@ -43,12 +43,22 @@ private:
     SECURITY_DESCRIPTOR m_descriptor;
 };
 
-// The owner this process's new files get, read from a delete-on-close temporary file it
-// creates (an elevated process's files belong to Administrators). Null when none could be
-// made.
+// Judges an existing file to be read for settings: a plain file (no reparse point, one
+// link) whose owner is trusted as JudgeFolder trusts a folder's.
+bool JudgeFile(const BY_HANDLE_FILE_INFORMATION& info, PSECURITY_DESCRIPTOR descriptor,
+               PSID ownFileOwner);
+
+// Opens `path` to read it, held so that nobody may write, rename or delete it meanwhile;
+// invalid when it is missing or JudgeFile refuses it.
+win::UniqueFile OpenTrustedFile(const std::wstring& path, PSID ownFileOwner);
+
+// The owner this process's new files get, read from a delete-on-close file it creates in
+// `folder` (an elevated process's files belong to Administrators). The folder is the one
+// whose contents are judged: a folder the user names (such as %TMP%) could give another
+// owner. Null when none could be made.
 class CNewFileOwner {
 public:
-    CNewFileOwner();
+    explicit CNewFileOwner(const std::wstring& folder);
     PSID Get() const { return m_sid.empty() ? nullptr : const_cast<BYTE*>(m_sid.data()); }
 
 private:

@@ -1,5 +1,7 @@
 #include "system/StepTimes.h"
 
+#ifdef OMBREL_STEP_TIMES
+
 #include <cstdio>
 
 namespace {
@@ -37,3 +39,5 @@ void TimedStep::End() {
     }
     ::OutputDebugStringA(line);
 }
+
+#endif

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
+// windows.h first: sddl.h needs its types.
+#include <sddl.h>
 
 #include <cstdlib>
 #include <map>
@@ -225,6 +227,25 @@ TEST(OwnDirectory, OnlyTheLastInstanceUsingAFolderMayRemoveIt) {
     EXPECT_FALSE(first.EndAndIsLast()) << "the second still uses the folder";
     EXPECT_TRUE(elsewhere.EndAndIsLast()) << "another folder's use does not count";
     EXPECT_TRUE(second.EndAndIsLast());
+}
+
+// A program without administrator rights creates the folder's names first, owned by
+// someone the tool does not trust, and holds the one the ending instances take turns on:
+// neither keeps the folder nor makes the tool wait.
+TEST(OwnDirectory, NamesMadeBySomeoneElseAreIgnored) {
+    test::TempDir folder;
+    const std::wstring name = DirectoryUseName(folder.Path());
+    PSECURITY_DESCRIPTOR everyones = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"O:S-1-5-21-1-2-3-1001D:(A;;GA;;;WD)", SDDL_REVISION_1, &everyones, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), everyones, FALSE};
+    const win::UniqueKernelHandle use(CreateMutexW(&attributes, FALSE, name.c_str()));
+    const win::UniqueKernelHandle ending(
+        CreateMutexW(&attributes, TRUE, (name + L".Ending").c_str()));
+    LocalFree(everyones);
+    ASSERT_TRUE(use && ending);
+    OwnDirectoryUse ours(folder.Path());
+    EXPECT_TRUE(ours.EndAndIsLast()) << "a planted name kept the folder or held the tool";
 }
 
 }  // namespace

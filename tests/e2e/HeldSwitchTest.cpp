@@ -81,6 +81,21 @@ protected:
         return m_process->WaitForProgress(kWindowTimeout);
     }
 
+    // A Space key, or the click it makes, sent straight to the Disable button's window or
+    // posted to the panel, with the cursor over the button.
+    void PostToDisable(UINT message) {
+        HWND button = GetDlgItem(m_panel, IDC_DISABLE_BUTTON);
+        const POINT over = test::ControlCentre(m_panel, IDC_DISABLE_BUTTON);
+        SetCursorPos(over.x, over.y);
+        if (message == WM_KEYDOWN) {
+            PostMessageW(button, WM_KEYDOWN, VK_SPACE, 0x00390001);
+            PostMessageW(button, WM_KEYUP, VK_SPACE, 0xC0390001);
+        } else {
+            PostMessageW(m_panel, WM_COMMAND, MAKEWPARAM(IDC_DISABLE_BUTTON, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(button));
+        }
+    }
+
     // The result prompt after the release: its text, once answered.
     std::wstring AnswerResult() {
         ::SetEvent(m_release.Get());
@@ -113,6 +128,9 @@ TEST_F(HeldSwitch, ProgressWindowOutlastsEveryCloseUntilTheResultArrives) {
         {"Esc", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_ESCAPE)); }},
         {"Enter", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_RETURN)); }},
         {"Alt+F4", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_F4, VK_MENU)); }},
+        // Posted past the disabled panel, with the cursor over the button pressed.
+        {"Space posted to Disable", [&]() { PostToDisable(WM_KEYDOWN); }},
+        {"a click of Disable posted", [&]() { PostToDisable(WM_COMMAND); }},
     };
     SaveScreenshot(L"held-progress");
     for (const Attempt& attempt : attempts) {
@@ -121,6 +139,7 @@ TEST_F(HeldSwitch, ProgressWindowOutlastsEveryCloseUntilTheResultArrives) {
         EXPECT_FALSE(test::WaitFor([&]() { return !IsWindowVisible(outer); }, kStaysMs));
         EXPECT_TRUE(IsWindowVisible(inner));
         EXPECT_FALSE(IsWindowEnabled(m_panel)) << "a second switch could start";
+        EXPECT_EQ(nullptr, m_process->WaitForPrompt(0)) << "a second switch asked";
         EXPECT_EQ(kStartOn, test::UsbStorStart()) << "the command was not held";
     }
     EXPECT_EQ(L"U盘禁用成功", AnswerResult());

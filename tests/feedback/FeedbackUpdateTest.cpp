@@ -8,10 +8,19 @@
 #include "feedback/FeedbackLibrary.h"
 #include "feedback/LibraryFolder.h"
 #include "feedback/ToolIdentity.h"
+#include "feedback/UpdateQuery.h"
+#include "support/ReceiverWindow.h"
 
 namespace {
 
 std::string Env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
+
+// Where the test server serves `file` from, as Wine shows the Unix folder below Z:.
+std::wstring ServedPath(const std::string& file) {
+    std::wstring path;
+    for (char ch : Env("OMBREL_HTTP_ROOT") + "/" + file) path += ch == '/' ? L'\\' : ch;
+    return path;
+}
 
 // Loads the library from `folder` with the manifest at `path` on the server on `port`.
 void Load(CFeedbackLibrary& library, const test::LibraryFolder& folder, const char* port,
@@ -48,13 +57,28 @@ TEST(FeedbackUpdate, OnlyANewerVersionInTheManifestGives3AndFreeingWhileTheFetch
         SCOPED_TRACE(c.manifest ? c.manifest : "no manifest");
         // A new name each time: nothing cached may answer for it.
         const std::string file = "manifest" + std::to_string(++served) + ".txt";
-        std::wstring path = L"Z:";  // the server's Unix folder as Wine shows it
-        for (char ch : Env("OMBREL_HTTP_ROOT") + "/" + file) path += ch == '/' ? L'\\' : ch;
-        if (c.manifest) test::WriteBytes(path, c.manifest);
+        if (c.manifest) test::WriteBytes(L"Z:" + ServedPath(file), c.manifest);
         test::LibraryFolder folder;
         CFeedbackLibrary library;
         Load(library, folder, "OMBREL_HTTP_PORT", file);
         EXPECT_EQ(c.expected, library.GetToolIsNewVersion(kToolId, c.version));
+    }
+    // The panel's query thread answers from its own copy of the entry point: the panel and
+    // its binding may be gone (the library left loaded, the binding emptied) before it runs.
+    {
+        test::WriteBytes(L"Z:" + ServedPath("newer.txt"), "10119=1.0.21.518\n");
+        test::LibraryFolder folder;
+        CFeedbackLibrary library;
+        Load(library, folder, "OMBREL_HTTP_PORT", "newer.txt");
+        test::ReceiverWindow panel(WM_APP, WM_APP);
+        CUpdateQuery query;
+        ASSERT_TRUE(query.Start(library, panel.Handle(), WM_APP));
+        library.LeaveLoaded();
+        library.Free();
+        ASSERT_TRUE(query.Wait());
+        test::PumpFor(100);
+        ASSERT_EQ(1u, panel.Received().size());
+        EXPECT_EQ(static_cast<WPARAM>(TOOL_VERSION_NEWER), panel.Received()[0].wParam);
     }
     // The fetching thread keeps its code loaded until the server drops the connection;
     // a thread returning into a freed module would end this process.

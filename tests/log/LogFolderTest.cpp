@@ -55,6 +55,23 @@ TEST(ProtectedFolder, AnExistingFolderIsJudgedByItsOwnerReparsePointAndList) {
         SCOPED_TRACE(testing::Message() << c.descriptor << " attributes " << c.attributes);
         EXPECT_EQ(c.expected, JudgeFolder(c.attributes, FromText(c.descriptor).get(), own.get()));
     }
+    // A settings file beside them (logCfg.ini) by the same owners' rule, plain files only.
+    const struct {
+        const wchar_t* owner;
+        DWORD attributes, links;
+        bool read;
+    } files[] = {{L"O:SY", FILE_ATTRIBUTE_ARCHIVE, 1, true},
+                 {L"O:S-1-5-21-7-7-7-500", FILE_ATTRIBUTE_NORMAL, 1, true},
+                 {L"O:S-1-5-21-7-7-7-1001", FILE_ATTRIBUTE_ARCHIVE, 1, false},
+                 {L"O:BA", FILE_ATTRIBUTE_ARCHIVE, 2, false},
+                 {L"O:BA", FILE_ATTRIBUTE_REPARSE_POINT, 1, false}};
+    for (const auto& f : files) {
+        SCOPED_TRACE(testing::Message() << f.owner << " attributes " << f.attributes);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        info.dwFileAttributes = f.attributes;
+        info.nNumberOfLinks = f.links;
+        EXPECT_EQ(f.read, JudgeFile(info, FromText(f.owner).get(), own.get()));
+    }
 }
 
 TEST(ProtectedFolder, NewFoldersGetOwnerAdministratorsAndAProtectedListThatStaysAsItIs) {
@@ -72,7 +89,7 @@ TEST(ProtectedFolder, NewFoldersGetOwnerAdministratorsAndAProtectedListThatStays
 // Under Wine every file and folder belongs to the user, and so do this process's new files.
 TEST(ProtectedFolder, AFolderOwnedByThisProcessesNewFilesOwnerIsWrittenAnyOtherIsNot) {
     test::TempDir dir;
-    const CNewFileOwner own;
+    const CNewFileOwner own(dir.Path());
     ASSERT_NE(nullptr, own.Get());
     EXPECT_TRUE(CProtectedFolder(dir.Path(), own.Get()).OpenForAppend(L"a.txt").IsValid());
 
