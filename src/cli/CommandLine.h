@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "storage/WideScope.h"
+#include "storage/StorageChange.h"
 
 struct OmbrelRequest {
-    enum class Command { Help, Status, Disable, Enable, Check };
+    enum class Command { Help, Status, Disable, ReadOnly, Enable, Check };
+    enum class Expect { On, Off, ReadOnly };
     Command command = Command::Help;
-    bool json = false;                       // status
+    bool json = false;                       // every command but help
     StorageScope scope = StorageScope::Usb;  // disable, check
-    bool expectOn = false;                   // check
-    bool pendingExit = false;                // disable, enable: 3010 while a re-plug waits
+    Expect expect = Expect::Off;             // check
+    bool pendingExit = false;                // disable, read-only, enable: 3010 on a re-plug
 };
 
 // True with *request; false with a one-line reason in *error.

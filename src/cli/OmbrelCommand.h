@@ -16,6 +16,7 @@ struct OmbrelContext {
     TextOutput& out;
     TextOutput& err;
     std::function<void(const std::wstring&)> log;  // one ASCII line for the switch log
+    unsigned long lockWaitMs = 30000;              // for another change to end
 };
 
 // The exit codes scripts and deployment engines read.
@@ -25,6 +26,7 @@ enum OmbrelExit {
     kExitAccessDenied = 5,
     kExitBadArguments = 87,
     kExitFailed = 1603,
+    kExitBusy = 1618,  // another installation is in progress: both engines retry
     kExitRestartNeeded = 3010,
 };
 

@@ -25,13 +25,17 @@ StatusField StartField(const std::wstring& name, const RegistryValue& start) {
     return TextField(name, ValueText(start));
 }
 
+}  // namespace
+
 StatusField ListField(const std::wstring& name, const std::vector<std::wstring>& items) {
     std::vector<std::wstring> quoted;
     for (const std::wstring& item : items) quoted.push_back(Quoted(item));
     return {name, items.empty() ? L"none" : CommaList(items), L"[" + CommaList(quoted) + L"]"};
 }
 
-}  // namespace
+StatusField NumberField(const std::wstring& name, long number) {
+    return {name, std::to_wstring(number), std::to_wstring(number)};
+}
 
 std::wstring CommaList(const std::vector<std::wstring>& items) {
     std::wstring list;
@@ -54,7 +58,7 @@ std::vector<StatusField> DescribeCoverage(const CoverageState& state) {
     std::vector<std::wstring> mounted;
     for (wchar_t letter : state.mountedUsb) mounted.push_back(std::wstring(1, letter) + L":");
     return {
-        TextField(L"usb", StateText(state.Usb())),
+        TextField(L"usb", state.ReadOnly() ? L"read-only" : StateText(state.Usb())),
         StartField(L"usbstor", state.usbStorStart),
         TextField(L"uas", StateText(state.Uas())),
         StartField(L"uaspstor", state.uasStart),

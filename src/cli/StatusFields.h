@@ -19,6 +19,10 @@ std::wstring JsonLine(const std::vector<StatusField>& fields);
 
 // A plain field whose JSON form is the same text as a JSON string.
 StatusField TextField(const std::wstring& name, const std::wstring& text);
+// "a,b" (or "none") as a plain field, an array of strings in JSON.
+StatusField ListField(const std::wstring& name, const std::vector<std::wstring>& items);
+// A number, the same in both forms.
+StatusField NumberField(const std::wstring& name, long number);
 
 // "a,b,c"; empty for no items.
 std::wstring CommaList(const std::vector<std::wstring>& items);

@@ -4,10 +4,6 @@
 
 namespace {
 
-const wchar_t kRemovableDiskClass[] = L"{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
-const wchar_t* const kPortableClasses[] = {L"{6AC27878-A6FA-4155-BA85-F98F491D4F33}",
-                                           L"{F33FDC04-D1AC-4E8E-9A30-19BBD4B108AE}"};
-
 bool Denies(RegistryAccess& registry, const std::wstring& key, const wchar_t* name) {
     RegistryValue value;
     DWORD number = 0;
@@ -23,11 +19,20 @@ DriverState StateOfStart(const RegistryValue& start) {
     return number == kStartDisabled ? DriverState::Off : DriverState::On;
 }
 
-bool CoverageState::DeniesAll() const {
+bool CoverageState::DeniesAll() const { return Has(L"deny-all"); }
+
+bool CoverageState::Has(const wchar_t* policyToken) const {
     for (const std::wstring& token : policy) {
-        if (token == L"deny-all") return true;
+        if (token == policyToken) return true;
     }
     return false;
+}
+
+bool CoverageState::ReadOnly() const {
+    const DriverState uas = Uas();
+    return Usb() == DriverState::On &&
+           (uas == DriverState::On || uas == DriverState::NotInstalled) &&
+           Has(L"removable-write") && !Has(L"removable-read") && !DeniesAll();
 }
 
 CoverageState ReadCoverage(RegistryAccess& registry, VolumeProbe& volumes) {
@@ -40,22 +45,23 @@ CoverageState ReadCoverage(RegistryAccess& registry, VolumeProbe& volumes) {
     const bool denyAll = Denies(registry, policy, kDenyAllValue);
     if (denyAll) state.policy.push_back(L"deny-all");
     const std::wstring disk = policy + L"\\" + kRemovableDiskClass;
-    if (Denies(registry, disk, L"Deny_Read")) state.policy.push_back(L"removable-read");
-    if (Denies(registry, disk, L"Deny_Write")) state.policy.push_back(L"removable-write");
+    if (Denies(registry, disk, kDenyReadValue)) state.policy.push_back(L"removable-read");
+    if (Denies(registry, disk, kDenyWriteValue)) state.policy.push_back(L"removable-write");
     bool anyRead = false, anyWrite = false, allRead = true;
     for (const wchar_t* portableClass : kPortableClasses) {
         const std::wstring key = policy + L"\\" + portableClass;
-        const bool read = Denies(registry, key, L"Deny_Read");
+        const bool read = Denies(registry, key, kDenyReadValue);
         anyRead = anyRead || read;
         allRead = allRead && read;
-        anyWrite = anyWrite || Denies(registry, key, L"Deny_Write");
+        anyWrite = anyWrite || Denies(registry, key, kDenyWriteValue);
     }
     if (anyRead) state.policy.push_back(L"portable-read");
     if (anyWrite) state.policy.push_back(L"portable-write");
     state.portableBlocked = denyAll || allRead;
 
     state.mountedUsb = MountedUsbVolumes(volumes);
-    state.replugPending = state.Usb() == DriverState::Off && !state.mountedUsb.empty();
+    state.replugPending =
+        (state.Usb() == DriverState::Off || state.ReadOnly()) && !state.mountedUsb.empty();
     return state;
 }
 

@@ -2,9 +2,10 @@
 
 #include "log/LogSave.h"
 #include "log/LogText.h"
+#include "storage/StorageChange.h"
+#include "storage/StorageChangeLock.h"
 #include "storage/StorageCoverage.h"
 #include "storage/StorageState.h"
-#include "storage/WideScope.h"
 #include "system/CommandRunner.h"
 #include "system/MachineRegistry.h"
 #include "system/RegReader.h"
@@ -17,6 +18,7 @@ namespace {
 const char kSwitchLog[] = "Ombrel.txt";
 const wchar_t kSuccessText[] = L"操作成功完成";
 const wchar_t kUsbSystemRefusal[] = L"系统从USB磁盘启动，已拒绝禁用";
+const wchar_t kChangeBusy[] = L"另一项更改正在进行";
 
 void Log(const std::wstring& text) {
     CLogSave::GetInstance()->WriteLog(ToLogText(text), kSwitchLog, true);
@@ -41,8 +43,7 @@ struct CStorageSwitch::Operation {
     SwitchResult failed;
     const wchar_t* failureLog;
     const wchar_t* threadFailureLog;
-    bool turnsOff;           // refused where Windows runs from a USB disk; tells of mounted ones
-    bool restoresWideScope;  // puts back what a wide-scope disable saved
+    bool turnsOff;  // refused where Windows runs from a USB disk; tells of mounted ones
 };
 
 const CStorageSwitch::Operation CStorageSwitch::kDisable = {
@@ -53,7 +54,6 @@ const CStorageSwitch::Operation CStorageSwitch::kDisable = {
     L"U盘禁用失败",
     L"创建U盘禁用线程失败",
     true,
-    false,
 };
 
 const CStorageSwitch::Operation CStorageSwitch::kEnable = {
@@ -64,12 +64,12 @@ const CStorageSwitch::Operation CStorageSwitch::kEnable = {
     L"U盘启用失败",
     L"创建U盘启用线程失败",
     false,
-    true,
 };
 
-CStorageSwitch::CStorageSwitch(CommandRunner runCommand, VolumeProbe* volumes)
+CStorageSwitch::CStorageSwitch(CommandRunner runCommand, VolumeProbe* volumes, DWORD lockWaitMs)
     : m_runCommand(runCommand != nullptr ? runCommand : CommandRunner(&RunCommand)),
-      m_volumes(volumes != nullptr ? volumes : &m_systemVolumes) {}
+      m_volumes(volumes != nullptr ? volumes : &m_systemVolumes),
+      m_lockWaitMs(lockWaitMs) {}
 
 int CStorageSwitch::SetNotifyWnd(HWND hWnd) {
     if (hWnd == nullptr) return 0;
@@ -105,15 +105,17 @@ bool CStorageSwitch::Start(const Operation& operation) {
 }
 
 bool CStorageSwitch::Run(const Operation& operation) {
-    std::wstring failureLog = operation.failureLog;
+    std::wstring detail;
     bool succeeded = false;
     // USB storage off would leave a Windows that runs from a USB disk unable to start. Where
     // the system disk's bus cannot be learned, the switch goes ahead.
     if (operation.turnsOff && SystemRunsFromUsb(*m_volumes)) {
-        failureLog = failureLog + L" " + kUsbSystemRefusal;
+        detail = kUsbSystemRefusal;
     } else {
-        succeeded = Switch(operation);
+        succeeded = Switch(operation, &detail);
     }
+    const std::wstring failureLog =
+        detail.empty() ? operation.failureLog : operation.failureLog + (L" " + detail);
 
     // Asked here, off the panel's thread: a drive may be slow to answer.
     const LPARAM mounted = succeeded && operation.turnsOff && !MountedUsbVolumes(*m_volumes).empty()
@@ -128,7 +130,19 @@ bool CStorageSwitch::Run(const Operation& operation) {
     return succeeded;
 }
 
-bool CStorageSwitch::Switch(const Operation& operation) {
+bool CStorageSwitch::Switch(const Operation& operation, std::wstring* detail) {
+    const StorageChangeLock lock(m_lockWaitMs);
+    if (!lock.MayChange()) {
+        *detail = kChangeBusy;
+        return false;
+    }
+    if (lock.Result() == StorageChangeLock::Outcome::Ignored) {
+        Log(std::wstring(L"忽略他人创建的同名对象 ") + StorageChangeLock::kName);
+    }
+    MachineRegistry registry;
+    ToolDisable disable(registry);
+    if (operation.turnsOff && !disable.SaveBeforeCommand()) return false;
+
     std::wstring output;
     TimedStep command("run-command");
     const int started = m_runCommand(RegAddStartCommand(operation.valueWritten), output);
@@ -142,11 +156,12 @@ bool CStorageSwitch::Switch(const Operation& operation) {
         DWORD start = 0;
         succeeded = ReadUsbStorStart(&start) && start == operation.valueWritten;
     }
-    // After a wide-scope disable the driver alone being on leaves storage blocked by the
-    // policy: Enable is done only once the saved values are back.
-    if (succeeded && operation.restoresWideScope) {
-        MachineRegistry registry;
-        succeeded = RestoreSavedWideScope(registry).outcome == StorageChangeResult::Outcome::Done;
+    if (operation.turnsOff) {
+        // The UAS driver follows, or the switch fails as a whole.
+        if (!succeeded) disable.UndoAfterFailedCommand();
+        return succeeded && disable.FinishAfterCommand();
     }
-    return succeeded;
+    // After a disable the driver alone being on may leave storage blocked by the UAS driver
+    // or the policy: Enable is done only once every saved value is back.
+    return succeeded && EnableStorage(registry).outcome == StorageChangeResult::Outcome::Done;
 }

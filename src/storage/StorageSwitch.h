@@ -1,8 +1,10 @@
 #pragma once
 // Turns USB storage off or on by running the reg command on a worker thread, and
 // reports the outcome to the notify window with WM_CLOSE_PROGRESS, then WM_SWITCH_RESULT.
-// Enable also puts back the values a wide-scope disable of the console program saved;
-// Disable is refused where Windows itself runs from a USB disk.
+// Each switch holds the machine's storage change lock. Disable saves the driver's value
+// first and turns the UAS driver off too; Enable puts back every value a disable saved
+// (the console program's included). Disable is refused where Windows itself runs from a
+// USB disk.
 
 #include <windows.h>
 
@@ -18,7 +20,10 @@ public:
     using CommandRunner = int (*)(std::wstring command, std::wstring& output);
 
     // The machine's own volumes unless `volumes` answers for them (it must outlive this).
-    explicit CStorageSwitch(CommandRunner runCommand = nullptr, VolumeProbe* volumes = nullptr);
+    // The lock is waited for as long as a command may run, unless a test says otherwise.
+    explicit CStorageSwitch(CommandRunner runCommand = nullptr, VolumeProbe* volumes = nullptr,
+                            DWORD lockWaitMs = kLockWaitMs);
+    static const DWORD kLockWaitMs = 60000;
 
     // Stores the receiver of the reports; a null handle is refused (0) and changes nothing.
     int SetNotifyWnd(HWND hWnd);
@@ -44,10 +49,12 @@ private:
 
     bool Start(const Operation& operation);
     bool Run(const Operation& operation);
-    bool Switch(const Operation& operation);
+    // False with the reason for the log line in *detail, when there is one.
+    bool Switch(const Operation& operation, std::wstring* detail);
 
     HWND m_hNotifyWnd = nullptr;
     CommandRunner m_runCommand;
     SystemVolumes m_systemVolumes;
     VolumeProbe* m_volumes;
+    DWORD m_lockWaitMs;
 };

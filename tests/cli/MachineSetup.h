@@ -71,10 +71,15 @@ struct Machine {
     bool uas = false;
     Stored uasStart = Dword(3);
     Stored denyAll;
-    Stored diskWrite;  // Deny_Write on the removable-disk class
+    Stored diskWrite;      // Deny_Write on the removable-disk class
+    Stored diskRead = {};  // Deny_Read on the removable-disk class
 };
 inline const std::wstring kRemovableDisk =
     std::wstring(kPolicy) + L"\\{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+// Phones and cameras (WPD), in the policy's two classes for them.
+inline const std::wstring kPortable[] = {
+    std::wstring(kPolicy) + L"\\{6AC27878-A6FA-4155-BA85-F98F491D4F33}",
+    std::wstring(kPolicy) + L"\\{F33FDC04-D1AC-4E8E-9A30-19BBD4B108AE}"};
 
 // Removes every key the tests touch (the saved set too), then sets up `machine`.
 inline void Arrange(const Machine& machine) {
@@ -90,6 +95,7 @@ inline void Arrange(const Machine& machine) {
     if (machine.uas) Put(kUas, L"Start", machine.uasStart);
     Put(kPolicy, L"Deny_All", machine.denyAll);
     Put(kRemovableDisk, L"Deny_Write", machine.diskWrite);
+    Put(kRemovableDisk, L"Deny_Read", machine.diskRead);
 }
 
 // Sets a key's access list; a test resets it to kFullAccess before the key is removed.
@@ -104,11 +110,15 @@ inline void SetAccess(const wchar_t* key, const wchar_t* sddl) {
 // Every touched value and key as text, to compare whole states in one assertion.
 inline std::string Snapshot() {
     std::string text;
-    for (const wchar_t* key : {kUas, kPolicy, L"SOFTWARE\\Ombrel"}) {
+    for (const std::wstring& key :
+         {std::wstring(kUas), std::wstring(kPolicy), kRemovableDisk, kPortable[0], kPortable[1],
+          std::wstring(L"SOFTWARE\\Ombrel")}) {
         text += KeyExists(key) ? "key " : "no-key ";
     }
-    for (const Stored& value : {Get(kUsbStor, L"Start"), Get(kUas, L"Start"),
-                                Get(kPolicy, L"Deny_All"), Get(kRemovableDisk, L"Deny_Write")}) {
+    for (const Stored& value :
+         {Get(kUsbStor, L"Start"), Get(kUas, L"Start"), Get(kPolicy, L"Deny_All"),
+          Get(kRemovableDisk, L"Deny_Write"), Get(kPortable[0], L"Deny_Write"),
+          Get(kPortable[1], L"Deny_Write"), Get(kRemovableDisk, L"Deny_Read")}) {
         text += value.exists ? "type" + std::to_string(value.type) + ":" : "missing";
         for (BYTE b : value.data) text += std::to_string(b) + ".";
         text += " ";

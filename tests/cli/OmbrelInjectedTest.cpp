@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <thread>
+#include <vector>
+
 #include "cli/MachineSetup.h"
 #include "cli/OmbrelCommand.h"
+#include "storage/StorageChangeLock.h"
 
 using namespace cli_test;
 
@@ -51,8 +55,8 @@ TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
     start.uasStart = Dword(2);
     MachineRegistry machine;
     InjectedVolumes none;
-    // disable --scope all saves two values and the list of absent ones, then writes three;
-    // enable restores three values, then deletes the three saved ones.
+    // disable --scope all saves each driver's value before writing it, then writes Deny_All
+    // and the list of absent values; enable restores each value and deletes its saved copy.
     const std::vector<std::wstring> disable = {L"disable", L"--scope", L"all"},
                                     enable = {L"enable"};
     for (Fault fault : {Fault::Fails, Fault::Silently}) {
@@ -72,13 +76,14 @@ TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
             }
         }
     }
-    // Where the undo fails too, the values left changed are named: USBSTOR's Start was
-    // written (write 4, after the saved set), the UAS driver's failed, and so did the undo.
+    // Where the undo fails too, the values left changed are named: both drivers' Start
+    // were written (each after its saved copy), Deny_All failed (write 5), and so did the
+    // undo.
     Arrange(start);
     FaultyRegistry undoFails(5, Fault::FailsFromThenOn);
     EXPECT_EQ(1603, Ombrel(disable, undoFails, none));
     EXPECT_NE(std::wstring::npos, none.text.find(L"result=rollback-incomplete")) << none.text;
-    EXPECT_NE(std::wstring::npos, none.text.find(L"left-changed=usbstor "));
+    EXPECT_NE(std::wstring::npos, none.text.find(L"left-changed=usbstor,uaspstor "));
     EXPECT_NE(std::wstring::npos,
               none.text.find(L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\\Start=4"));
     EXPECT_EQ(Dword(4), Get(kUsbStor, L"Start"));
@@ -117,6 +122,48 @@ TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
             EXPECT_EQ(c.exitCode == 1603 ? 1603 : 0, Ombrel(words, registry, machine));
         }
     }
+}
+
+// One change at a time: a second change waits for the lock, then ends with 1618 and changes
+// nothing; a lock of that name made beforehand by someone else blocks nobody, and the log
+// says it was ignored.
+TEST(OmbrelInjected, ASecondChangeWaitsForTheFirstAndALockMadeByOthersIsIgnored) {
+    MachineRegistry registry;
+    InjectedVolumes none;
+    std::vector<std::wstring> logged;
+    auto disable = [&]() {
+        OmbrelContext context{
+            registry, none, none, none, [&](const std::wstring& line) { logged.push_back(line); },
+            300};
+        return RunOmbrel({L"disable"}, context);
+    };
+    Arrange(Machine());
+    const win::UniqueKernelHandle taken(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread other([&] {  // another change, as another process makes it
+        const StorageChangeLock lock(0);
+        SetEvent(taken.Get());
+        WaitForSingleObject(release.Get(), INFINITE);
+    });
+    WaitForSingleObject(taken.Get(), 10000);
+    EXPECT_EQ(1618, disable());
+    EXPECT_NE(std::wstring::npos, none.text.find(L"result=busy"));
+    EXPECT_EQ(Dword(3), Get(kUsbStor, L"Start"));
+    SetEvent(release.Get());
+    other.join();
+
+    PSECURITY_DESCRIPTOR everyones = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"O:S-1-5-21-1-2-3-1001D:(A;;GA;;;WD)", SDDL_REVISION_1, &everyones, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), everyones, FALSE};
+    const win::UniqueKernelHandle planted(
+        CreateMutexW(&attributes, TRUE, L"Global\\OmbrelStorageChange"));
+    LocalFree(everyones);
+    EXPECT_EQ(0, disable());
+    EXPECT_EQ(Dword(4), Get(kUsbStor, L"Start"));
+    ASSERT_FALSE(logged.empty());
+    EXPECT_NE(std::wstring::npos, logged[logged.size() - 2].find(L"lock=ignored"));
+    Arrange(Machine());
 }
 
 }  // namespace

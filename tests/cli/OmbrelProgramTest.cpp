@@ -72,8 +72,9 @@ ProgramRun Ombrel(const std::wstring& arguments) {
 }
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-Machine With(Stored start, bool uas = false, Stored denyAll = {}, Stored diskWrite = {}) {
-    return {start, uas, Dword(3), denyAll, diskWrite};
+Machine With(Stored start, bool uas = false, Stored denyAll = {}, Stored diskWrite = {},
+             Stored uasStart = Dword(3), Stored diskRead = {}) {
+    return {start, uas, uasStart, denyAll, diskWrite, diskRead};
 }
 
 // USBSTOR's and UASPStor's Start and Deny_All as "3 - 1": "-" where missing.
@@ -104,6 +105,12 @@ TEST(OmbrelProgram, EachCommandOnEachStartingState) {
          "usb=off uas=on uaspstor=3 policy=deny-all portable=blocked pending=replug", "4 3 1"},
         {With(Dword(3)), L"disable", 0, "result=done changed=usbstor usb=off pending=replug",
          "4 - -"},
+        // The default scope reaches the UAS driver of fast USB 3 drives too, and so does the
+        // check: a machine whose UAS driver is on is not compliant.
+        {With(Dword(3), true), L"disable", 0, "changed=usbstor,uaspstor uas=off policy=none",
+         "4 4 -"},
+        {With(Dword(4), true), L"check --expect off", 1, "result=not-compliant differs=uas",
+         "4 3 -"},
         {With(Dword(3)), L"disable --pending-exit 3010", 3010, "changed=usbstor", "4 - -"},
         {With(Dword(4)), L"disable --pending-exit 3010", 0, "changed=none", "4 - -"},
         {With(kMissing), L"disable", 0, "usbstor=4", "4 - -"},
@@ -122,6 +129,20 @@ TEST(OmbrelProgram, EachCommandOnEachStartingState) {
         // Nothing saved: an administrator's own policy and UAS value stay as they are.
         {With(Dword(2), true, Dword(1)), L"enable", 0, "usbstor=3 policy=deny-all", "3 3 1"},
         {With(Dword(4)), L"check --expect off", 0, "result=compliant differs=none", "4 - -"},
+        // Read-only: readable, not writable; refused where the administrator's own policy
+        // denies reading.
+        {With(Dword(4), true, {}, {}, Dword(4)), L"read-only", 0,
+         "changed=usbstor,uaspstor,removable-write,portable-write usb=read-only uas=on "
+         "policy=removable-write,portable-write",
+         "3 3 -"},
+        {With(Dword(3), true, Dword(1)), L"read-only", 1603, "result=refused", "3 3 1"},
+        {With(Dword(3), false, {}, {}, Dword(3), Dword(1)), L"read-only", 1603, "result=refused",
+         "3 - -"},
+        {With(Dword(3), false, {}, Dword(1)), L"check --expect read-only", 0,
+         "result=compliant usb=read-only", "3 - -"},
+        {With(Dword(3)), L"check --expect read-only", 1, "differs=removable-write", "3 - -"},
+        // An administrator's own denying policy is theirs: "on" asks only that none of ours is.
+        {With(Dword(3), true, Dword(1)), L"check --expect on", 0, "result=compliant", "3 3 1"},
         {With(Dword(3)), L"check --expect off", 1, "result=not-compliant differs=usb", "3 - -"},
         {With(Dword(2)), L"check --expect on", 0, "result=compliant", "2 - -"},
         {With(Dword(4), true), L"check --expect off --scope all", 1, "differs=uas,deny-all",
@@ -143,19 +164,49 @@ TEST(OmbrelProgram, EachCommandOnEachStartingState) {
         EXPECT_EQ(c.machine.uas, KeyExists(kUas));  // never created
     }
     EXPECT_NE(std::string::npos, Ombrel(L"/?").out.find("3010"));
-    // From a batch file through cmd, as a start-up script runs it.
-    test::TempDir folder;
-    test::WriteBytes(
-        folder / L"deploy.cmd",
-        "@\"" + Narrow(Program()) + "\" check --expect off\r\n@exit /b %errorlevel%\r\n");
-    wchar_t cmd[MAX_PATH] = {};
-    GetSystemDirectoryW(cmd, MAX_PATH);
-    EXPECT_EQ(1u,
-              Start(std::wstring(cmd) + L"\\cmd.exe /d /c \"" + (folder / L"deploy.cmd") + L"\"")
-                  .exitCode);
 }
 
-TEST(OmbrelProgram, WideScopeThenEnableRestoresTheStartingValuesExactly) {
+// The deployment scripts as the engines run them: through the system's cmd, without a
+// window, from a folder with or without ombrel.exe beside them (Group Policy's folder, a
+// package), the 64-bit Program Files holding a copy or not.
+TEST(OmbrelProgram, DeploymentScriptsFindOmbrelAndPassItsExitCodeOn) {
+    wchar_t programFiles[MAX_PATH] = {}, system[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ProgramW6432", programFiles, MAX_PATH);
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring installed = std::wstring(programFiles) + L"\\Ombrel\\ombrel.exe";
+    struct Case {
+        const wchar_t* script;
+        bool besideIt;  // ombrel.exe in the script's folder
+        DWORD exitCode;
+        Stored start;  // USBSTOR's Start afterwards
+        bool installedAfter;
+    } cases[] = {
+        {L"usb-off-startup.cmd", false, 2, Dword(3), false},  // nowhere to be found
+        {L"uninstall.cmd", false, 1603, Dword(3), false},
+        {L"install.cmd", false, 1603, Dword(3), false},
+        {L"usb-off-startup.cmd", true, 0, Dword(4), false},
+        {L"uninstall.cmd", true, 0, Dword(3), false},
+        {L"install.cmd", true, 3010, Dword(4), true},  // A: is mounted
+        // From now on only the installed copy: found there, then removed.
+        {L"usb-off-startup.cmd", false, 0, Dword(4), true},
+        {L"uninstall.cmd", false, 0, Dword(3), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << Narrow(c.script) << (c.besideIt ? " beside" : ""));
+        Arrange(With(Dword(3)));
+        test::TempDir folder;
+        ASSERT_TRUE(CopyFileW((test::ProgramDirectory() + L"\\deploy\\" + c.script).c_str(),
+                              (folder / c.script).c_str(), FALSE));
+        if (c.besideIt) CopyFileW(Program().c_str(), (folder / L"ombrel.exe").c_str(), FALSE);
+        const ProgramRun run =
+            Start(std::wstring(system) + L"\\cmd.exe /d /c \"" + (folder / c.script) + L"\"");
+        EXPECT_EQ(c.exitCode, run.exitCode) << run.out << run.err;
+        EXPECT_EQ(c.start, Get(kUsbStor, L"Start"));
+        EXPECT_EQ(c.installedAfter, test::Exists(installed));
+    }
+}
+
+TEST(OmbrelProgram, AnyChangesThenEnableRestoreTheStartingValuesExactly) {
     const std::wstring logFile = CLogSave::GetInstance()->LogDirectory() + L"Ombrel.txt";
     const Stored text1 = {true, REG_SZ, {'1', 0, 0, 0}};
     for (const Machine& start : {With(Dword(3), true), With(Dword(2), true, Dword(0), Dword(1)),
@@ -168,6 +219,8 @@ TEST(OmbrelProgram, WideScopeThenEnableRestoresTheStartingValuesExactly) {
         EXPECT_TRUE(KeyExists(kSaved));  // in the 64-bit view, where the system keeps it
         // A start-up script runs it at every boot: the first saved values are kept.
         ASSERT_EQ(0u, Ombrel(L"disable --scope all").exitCode);
+        const ProgramRun readOnly = Ombrel(L"read-only");
+        EXPECT_EQ(start.denyAll == Dword(1) ? 1603u : 0u, readOnly.exitCode) << readOnly.out;
         const ProgramRun enable = Ombrel(L"enable");
         ASSERT_EQ(0u, enable.exitCode) << enable.err;
         EXPECT_EQ(before, Snapshot());
@@ -176,9 +229,9 @@ TEST(OmbrelProgram, WideScopeThenEnableRestoresTheStartingValuesExactly) {
         EXPECT_EQ(start.denyAll == Dword(1) || start.diskWrite.exists,
                   enable.err.find("still denies") != std::string::npos);
         const auto lines = test::SplitLines(test::ReadBytes(logFile).substr(logged));
-        ASSERT_EQ(3u, lines.size());
+        ASSERT_EQ(4u, lines.size());
         EXPECT_NE(std::string::npos, lines[0].find("disable scope=all result=0 done USBSTOR"));
-        EXPECT_NE(std::string::npos, lines[2].find("enable scope=all result=0 done"));
+        EXPECT_NE(std::string::npos, lines[3].find("enable scope=usb result=0 done"));
     }
     // Values that meant "off" or were missing come back as 3: enable leaves storage on. A UAS
     // driver installed between two runs is saved by the second and restored as well.

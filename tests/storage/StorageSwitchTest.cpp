@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,8 +10,9 @@
 #include "cli/MachineSetup.h"
 #include "log/LogSave.h"
 #include "log/LogText.h"
+#include "storage/StorageChange.h"
+#include "storage/StorageChangeLock.h"
 #include "storage/StorageSwitch.h"
-#include "storage/WideScope.h"
 #include "support/ReceiverWindow.h"
 #include "support/TestFiles.h"
 #include "system/CommandRunner.h"
@@ -77,17 +79,29 @@ TEST(StorageSwitch, ResultComesFromRegsOutputOrTheReadBackAndAFailureIsLoggedBef
         LPTHREAD_START_ROUTINE proc;
         DWORD after;
         WPARAM result;
-        const wchar_t* logText;  // null: nothing logged
-        bool denied = false;     // the key refuses writes
+        const wchar_t* logText;           // null: nothing logged
+        const wchar_t* denied = nullptr;  // a key that refuses writes
         bool windowsOnUsb = false;
+        Stored uasBefore = kMissing;  // missing: the UAS driver is not installed
+        Stored uasAfter = kMissing;
+        bool lockHeld = false;  // another change holds the machine's lock
     } cases[] = {
         {"disable", nullptr, 3, disable, 4, RESULT_DISABLE_OK, nullptr},
         {"enable", nullptr, 4, enable, 3, RESULT_ENABLE_OK, nullptr},
         {"enable again", nullptr, 3, enable, 3, RESULT_ENABLE_OK, nullptr},
         {"disable refused by the registry", nullptr, 3, disable, 3, RESULT_DISABLE_FAILED,
-         L"U盘禁用失败", true},
+         L"U盘禁用失败", kUsbStor},
         {"enable refused by the registry", nullptr, 4, enable, 4, RESULT_ENABLE_FAILED,
-         L"U盘启用失败", true},
+         L"U盘启用失败", kUsbStor},
+        // The UAS driver of fast USB 3 drives follows, or the switch fails as a whole.
+        {"disable with the UAS driver", nullptr, 3, disable, 4, RESULT_DISABLE_OK, nullptr, nullptr,
+         false, Dword(3), Dword(4)},
+        {"enable with the UAS driver", nullptr, 4, enable, 3, RESULT_ENABLE_OK, nullptr, nullptr,
+         false, Dword(4), Dword(3)},
+        {"the UAS driver refused by the registry", nullptr, 3, disable, 3, RESULT_DISABLE_FAILED,
+         L"U盘禁用失败", kUas, false, Dword(3), Dword(3)},
+        {"another change in progress", nullptr, 3, disable, 3, RESULT_DISABLE_FAILED,
+         L"U盘禁用失败 另一项更改正在进行", nullptr, false, kMissing, kMissing, true},
         // A command that never started fails even where the value already holds.
         {"not started", &NotStarted, 4, disable, 4, RESULT_DISABLE_FAILED, L"U盘禁用失败"},
         {"ended at the time limit after the write", &HangsAfterWriting, 3, disable, 4,
@@ -96,22 +110,31 @@ TEST(StorageSwitch, ResultComesFromRegsOutputOrTheReadBackAndAFailureIsLoggedBef
          RESULT_DISABLE_FAILED, L"U盘禁用失败"},
         // Storage off would leave Windows on a USB disk unable to start: reg never runs.
         {"Windows on a USB disk", nullptr, 3, disable, 3, RESULT_DISABLE_FAILED,
-         L"U盘禁用失败 系统从USB磁盘启动，已拒绝禁用", false, true},
+         L"U盘禁用失败 系统从USB磁盘启动，已拒绝禁用", nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Put(kUsbStor, L"Start", Dword(c.before));
-        if (c.denied) SetAccess(kUsbStor, kNoSetValue);
+        Machine machine;
+        machine.usbStart = Dword(c.before);
+        machine.uas = c.uasBefore.exists;
+        machine.uasStart = c.uasBefore;
+        Arrange(machine);
+        if (c.denied) SetAccess(c.denied, kNoSetValue);
+        const std::unique_ptr<StorageChangeLock> held(c.lockHeld ? new StorageChangeLock(0)
+                                                                 : nullptr);
         const size_t logged = SwitchLog().size();
         size_t loggedWhenPrompted = 0;
         InjectedVolumes volumes;
         if (c.windowsOnUsb) volumes.system = {L'C', DRIVE_FIXED, true, BusTypeUsb};
-        CStorageSwitch storageSwitch(c.runner, &volumes);
+        CStorageSwitch storageSwitch(c.runner, &volumes, 300);
         RunWorker(storageSwitch, c.proc, c.result,
                   [&] { loggedWhenPrompted = SwitchLog().size(); });
-        SetAccess(kUsbStor, kFullAccess);
+        if (c.denied) SetAccess(c.denied, kFullAccess);
 
         EXPECT_EQ(Dword(c.after), Get(kUsbStor, L"Start"));
+        EXPECT_EQ(c.uasAfter, Get(kUas, L"Start"));
+        // A failed switch leaves nothing saved; a disable keeps what it changed saved.
+        EXPECT_EQ(c.result == RESULT_DISABLE_OK && c.before != 4, KeyExists(kSaved));
         const auto lines = SwitchLog();
         ASSERT_EQ(logged + (c.logText ? 1 : 0), lines.size());
         EXPECT_EQ(lines.size(), loggedWhenPrompted) << "logged after the prompt";
@@ -119,9 +142,10 @@ TEST(StorageSwitch, ResultComesFromRegsOutputOrTheReadBackAndAFailureIsLoggedBef
             EXPECT_EQ(ToLogText(c.logText), lines.back().substr(30));
         }
     }
+    Arrange(Machine());
 }
 
-TEST(StorageSwitch, EnablePutsBackWhatAWideScopeDisableSavedOrFails) {
+TEST(StorageSwitch, EnablePutsBackWhatADisableSavedOrFails) {
     // An administrator's own removable-disk policy, which no switch touches.
     const Machine machine = {Dword(2), true, Dword(2), kMissing, Dword(1)};
     for (bool policyWritable : {true, false}) {
