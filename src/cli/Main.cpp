@@ -15,9 +15,15 @@ int wmain(int argc, wchar_t** argv) {
     SystemVolumes volumes;
     StandardOutput out(STD_OUTPUT_HANDLE);
     StandardOutput err(STD_ERROR_HANDLE);
-    OmbrelContext context{registry, volumes, out, err, [](const std::wstring& line) {
+    OmbrelContext context{registry,
+                          volumes,
+                          out,
+                          err,
+                          [](const std::wstring& line) {
                               CLogSave::GetInstance()->WriteLog(ToLogText(line), "Ombrel.txt",
                                                                 true);
-                          }};
+                          },
+                          30000,
+                          &ReportToEventLog};
     return RunOmbrel(words, context);
 }

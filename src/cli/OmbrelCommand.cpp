@@ -5,6 +5,7 @@
 #include "storage/StorageChange.h"
 #include "storage/StorageChangeLock.h"
 #include "storage/StorageCoverage.h"
+#include "storage/StorageEvent.h"
 #include "storage/StorageState.h"
 
 namespace {
@@ -17,14 +18,14 @@ const wchar_t* ScopeText(StorageScope scope) {
     return scope == StorageScope::All ? L"all" : L"usb";
 }
 
-const wchar_t* ActionText(Command command) {
+StorageAction ActionOf(Command command) {
     switch (command) {
         case Command::Disable:
-            return L"disable";
+            return StorageAction::Disable;
         case Command::ReadOnly:
-            return L"read-only";
+            return StorageAction::ReadOnly;
         default:
-            return L"enable";
+            return StorageAction::Enable;
     }
 }
 
@@ -99,6 +100,7 @@ struct SwitchReport {
     std::wstring result;   // the output's result word
     std::wstring message;  // for standard error; empty when all went well
     int exitCode;
+    StorageOutcome outcome;
 };
 
 SwitchReport Judge(const StorageChangeResult& change, const std::wstring& action) {
@@ -106,23 +108,23 @@ SwitchReport Judge(const StorageChangeResult& change, const std::wstring& action
     const std::wstring error = std::to_wstring(change.error);
     switch (change.outcome) {
         case Outcome::Done:
-            return {L"done", L"", kExitDone};
+            return {L"done", L"", kExitDone, StorageOutcome::Done};
         case Outcome::AccessDenied:
             return {L"access-denied",
                     L"ombrel: access denied to " + key +
                         L": run it as an administrator or as SYSTEM. Nothing was changed.\n",
-                    kExitAccessDenied};
+                    kExitAccessDenied, StorageOutcome::AccessDenied};
         case Outcome::Failed:
             return {L"failed",
                     L"ombrel: " + action + L" failed at " + key + L" (error " + error +
                         L"). Nothing was left changed.\n",
-                    kExitFailed};
+                    kExitFailed, StorageOutcome::Failed};
         case Outcome::ReadDenied:
             return {L"refused",
                     L"ombrel: an administrator's removable-storage policy denies reading "
                     L"(Deny_All or the removable disks' Deny_Read); read-only cannot make USB "
                     L"storage readable. Nothing was changed.\n",
-                    kExitFailed};
+                    kExitFailed, StorageOutcome::Failed};
         case Outcome::RollbackFailed:
             break;
     }
@@ -134,7 +136,7 @@ SwitchReport Judge(const StorageChangeResult& change, const std::wstring& action
             L"ombrel: " + action + L" failed at " + key + L" (error " + error +
                 L") and these values could not be put back: " + CommaList(left) +
                 L". Run 'ombrel status'.\n",
-            kExitFailed};
+            kExitFailed, StorageOutcome::RollbackIncomplete};
 }
 
 StorageChangeResult Change(Command command, StorageScope scope, RegistryAccess& registry,
@@ -150,7 +152,8 @@ StorageChangeResult Change(Command command, StorageScope scope, RegistryAccess& 
 }
 
 int Switch(const OmbrelRequest& request, OmbrelContext& context) {
-    const std::wstring action = ActionText(request.command);
+    const StorageAction storageAction = ActionOf(request.command);
+    const std::wstring action = StorageActionText(storageAction);
     const StorageScope scope =
         request.command == Command::Disable ? request.scope : StorageScope::Usb;
 
@@ -160,7 +163,7 @@ int Switch(const OmbrelRequest& request, OmbrelContext& context) {
         report = {L"refused",
                   L"ombrel: Windows runs from a USB disk; turning USB storage off would leave it "
                   L"unable to start. Nothing was changed.\n",
-                  kExitFailed};
+                  kExitFailed, StorageOutcome::WindowsOnUsb};
     } else {
         // The rights first, so that a standard user is told at once; then one change at a
         // time; then the change, planned again on what the registry holds by then.
@@ -178,7 +181,7 @@ int Switch(const OmbrelRequest& request, OmbrelContext& context) {
                 report = {L"busy",
                           L"ombrel: another change of USB storage is in progress; nothing was "
                           L"changed. Try again later.\n",
-                          kExitBusy};
+                          kExitBusy, StorageOutcome::Busy};
             }
         }
         if (report.result.empty()) report = Judge(change, action);
@@ -186,9 +189,10 @@ int Switch(const OmbrelRequest& request, OmbrelContext& context) {
 
     const CoverageState state = ReadCoverage(context.registry, context.volumes);
     // A re-plug waits only after storage was turned off or made read-only by this run.
-    if (request.command != Command::Enable && report.exitCode == kExitDone && request.pendingExit &&
+    if (request.command != Command::Enable && report.exitCode == kExitDone &&
         !change.changes.empty() && state.replugPending) {
-        report.exitCode = kExitRestartNeeded;
+        report.outcome = StorageOutcome::DoneReplugPending;
+        if (request.pendingExit) report.exitCode = kExitRestartNeeded;
     }
     std::vector<StatusField> fields = {TextField(L"result", report.result),
                                        TextField(L"action", action),
@@ -208,13 +212,13 @@ int Switch(const OmbrelRequest& request, OmbrelContext& context) {
         context.err.Write(L"ombrel: the removable-storage policy still denies (" +
                           CommaList(state.policy) + L"); it was not set by ombrel.\n");
     }
-    std::wstring logValues;
-    for (const ValueChange& c : change.changes) {
-        logValues += L" " + LastPart(c.key) + L"\\" + c.name + L"=" + ValueText(c.before) + L"->" +
-                     ValueText(c.after);
-    }
+    const std::wstring values = ChangesText(change.changes);
     context.log(L"ombrel " + action + L" scope=" + ScopeText(scope) + L" result=" +
-                std::to_wstring(report.exitCode) + L" " + report.result + logValues);
+                std::to_wstring(report.exitCode) + L" " + report.result +
+                (values.empty() ? L"" : L" " + values));
+    if (context.report) {
+        context.report(StorageEvent(storageAction, report.outcome, ScopeText(scope), values));
+    }
     return report.exitCode;
 }
 

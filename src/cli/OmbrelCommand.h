@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/TextOutput.h"
+#include "system/EventLog.h"
 #include "system/MachineRegistry.h"
 #include "system/VolumeProbe.h"
 
@@ -17,6 +18,7 @@ struct OmbrelContext {
     TextOutput& err;
     std::function<void(const std::wstring&)> log;  // one ASCII line for the switch log
     unsigned long lockWaitMs = 30000;              // for another change to end
+    EventWriter report = nullptr;                  // one event per change; none if null
 };
 
 // The exit codes scripts and deployment engines read.

@@ -47,13 +47,6 @@ StatusField TextField(const std::wstring& name, const std::wstring& text) {
     return {name, text, Quoted(text)};
 }
 
-std::wstring ValueText(const RegistryValue& value) {
-    DWORD number = 0;
-    if (value.AsDword(&number)) return std::to_wstring(number);
-    if (!value.exists) return L"missing";
-    return L"type" + std::to_wstring(value.type);
-}
-
 std::vector<StatusField> DescribeCoverage(const CoverageState& state) {
     std::vector<std::wstring> mounted;
     for (wchar_t letter : state.mountedUsb) mounted.push_back(std::wstring(1, letter) + L":");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "storage/StorageCoverage.h"
+#include "storage/StorageEvent.h"
 
 struct StatusField {
     std::wstring name;
@@ -26,6 +27,3 @@ StatusField NumberField(const std::wstring& name, long number);
 
 // "a,b,c"; empty for no items.
 std::wstring CommaList(const std::vector<std::wstring>& items);
-
-// A registry value in a log or output word: its number, "missing" or "type<N>".
-std::wstring ValueText(const RegistryValue& value);

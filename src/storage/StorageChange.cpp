@@ -287,11 +287,15 @@ bool ToolDisable::SaveBeforeCommand() {
     return m_savedNow;
 }
 
-bool ToolDisable::FinishAfterCommand() {
+bool ToolDisable::FinishAfterCommand(std::vector<ValueChange>* changes) {
     Planner planner(m_registry);
     if (!planner.Installed(kUas)) return true;
     planner.Change(kUas, kOff);
-    if (planner.Run(ChangeMode::Apply).outcome == StorageChangeResult::Outcome::Done) return true;
+    const StorageChangeResult result = planner.Run(ChangeMode::Apply);
+    if (result.outcome == StorageChangeResult::Outcome::Done) {
+        *changes = result.changes;
+        return true;
+    }
     PutBack();
     return false;
 }

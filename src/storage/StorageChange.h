@@ -59,8 +59,8 @@ public:
     // Before the command: false when the prior value could not be saved (nothing changed).
     bool SaveBeforeCommand();
     // After the command succeeded: false (and the command's value put back) when the UAS
-    // driver cannot be turned off too.
-    bool FinishAfterCommand();
+    // driver cannot be turned off too; the UAS driver's change in *changes.
+    bool FinishAfterCommand(std::vector<ValueChange>* changes);
     // After the command failed: whatever this run saved is removed again.
     void UndoAfterFailedCommand();
 

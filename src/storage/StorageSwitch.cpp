@@ -5,6 +5,7 @@
 #include "storage/StorageChange.h"
 #include "storage/StorageChangeLock.h"
 #include "storage/StorageCoverage.h"
+#include "storage/StorageEvent.h"
 #include "storage/StorageState.h"
 #include "system/CommandRunner.h"
 #include "system/MachineRegistry.h"
@@ -66,10 +67,12 @@ const CStorageSwitch::Operation CStorageSwitch::kEnable = {
     false,
 };
 
-CStorageSwitch::CStorageSwitch(CommandRunner runCommand, VolumeProbe* volumes, DWORD lockWaitMs)
+CStorageSwitch::CStorageSwitch(CommandRunner runCommand, VolumeProbe* volumes, DWORD lockWaitMs,
+                               EventWriter report)
     : m_runCommand(runCommand != nullptr ? runCommand : CommandRunner(&RunCommand)),
       m_volumes(volumes != nullptr ? volumes : &m_systemVolumes),
-      m_lockWaitMs(lockWaitMs) {}
+      m_lockWaitMs(lockWaitMs),
+      m_report(std::move(report)) {}
 
 int CStorageSwitch::SetNotifyWnd(HWND hWnd) {
     if (hWnd == nullptr) return 0;
@@ -106,13 +109,17 @@ bool CStorageSwitch::Start(const Operation& operation) {
 
 bool CStorageSwitch::Run(const Operation& operation) {
     std::wstring detail;
+    std::vector<ValueChange> changes;
     bool succeeded = false;
+    StorageOutcome outcome = StorageOutcome::Failed;
     // USB storage off would leave a Windows that runs from a USB disk unable to start. Where
     // the system disk's bus cannot be learned, the switch goes ahead.
     if (operation.turnsOff && SystemRunsFromUsb(*m_volumes)) {
         detail = kUsbSystemRefusal;
+        outcome = StorageOutcome::WindowsOnUsb;
     } else {
-        succeeded = Switch(operation, &detail);
+        succeeded = Switch(operation, &detail, &changes);
+        if (detail == kChangeBusy) outcome = StorageOutcome::Busy;
     }
     const std::wstring failureLog =
         detail.empty() ? operation.failureLog : operation.failureLog + (L" " + detail);
@@ -121,6 +128,13 @@ bool CStorageSwitch::Run(const Operation& operation) {
     const LPARAM mounted = succeeded && operation.turnsOff && !MountedUsbVolumes(*m_volumes).empty()
                                ? kUsbVolumeMounted
                                : 0;
+    if (succeeded) {
+        outcome = mounted != 0 ? StorageOutcome::DoneReplugPending : StorageOutcome::Done;
+    }
+    if (m_report) {
+        m_report(StorageEvent(operation.turnsOff ? StorageAction::Disable : StorageAction::Enable,
+                              outcome, L"usb", ChangesText(changes)));
+    }
 
     // Logged before the failure prompt shows: a log-off while it is open must not lose it.
     if (!succeeded) Log(failureLog);
@@ -130,7 +144,8 @@ bool CStorageSwitch::Run(const Operation& operation) {
     return succeeded;
 }
 
-bool CStorageSwitch::Switch(const Operation& operation, std::wstring* detail) {
+bool CStorageSwitch::Switch(const Operation& operation, std::wstring* detail,
+                            std::vector<ValueChange>* changes) {
     const StorageChangeLock lock(m_lockWaitMs);
     if (!lock.MayChange()) {
         *detail = kChangeBusy;
@@ -142,6 +157,8 @@ bool CStorageSwitch::Switch(const Operation& operation, std::wstring* detail) {
     MachineRegistry registry;
     ToolDisable disable(registry);
     if (operation.turnsOff && !disable.SaveBeforeCommand()) return false;
+    RegistryValue before;
+    registry.Read(kUsbStorKey, kUsbStorStartValue, &before);
 
     std::wstring output;
     TimedStep command("run-command");
@@ -156,12 +173,24 @@ bool CStorageSwitch::Switch(const Operation& operation, std::wstring* detail) {
         DWORD start = 0;
         succeeded = ReadUsbStorStart(&start) && start == operation.valueWritten;
     }
+    if (!succeeded) {
+        if (operation.turnsOff) disable.UndoAfterFailedCommand();
+        return false;
+    }
+    const RegistryValue written = RegistryValue::Dword(operation.valueWritten);
+    if (before != written) changes->push_back({kUsbStorKey, kUsbStorStartValue, before, written});
+    std::vector<ValueChange> more;
     if (operation.turnsOff) {
         // The UAS driver follows, or the switch fails as a whole.
-        if (!succeeded) disable.UndoAfterFailedCommand();
-        return succeeded && disable.FinishAfterCommand();
+        succeeded = disable.FinishAfterCommand(&more);
+    } else {
+        // After a disable the driver alone being on may leave storage blocked by the UAS
+        // driver or the policy: Enable is done only once every saved value is back.
+        const StorageChangeResult restored = EnableStorage(registry);
+        succeeded = restored.outcome == StorageChangeResult::Outcome::Done;
+        more = restored.changes;
     }
-    // After a disable the driver alone being on may leave storage blocked by the UAS driver
-    // or the policy: Enable is done only once every saved value is back.
-    return succeeded && EnableStorage(registry).outcome == StorageChangeResult::Outcome::Done;
+    changes->insert(changes->end(), more.begin(), more.end());
+    if (!succeeded) changes->clear();  // nothing is left changed
+    return succeeded;
 }

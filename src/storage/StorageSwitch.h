@@ -11,6 +11,8 @@
 #include <string>
 
 #include "storage/SwitchResult.h"
+#include "system/EventLog.h"
+#include "system/RegistryTransaction.h"
 #include "system/VolumeProbe.h"
 
 class CStorageSwitch {
@@ -21,8 +23,9 @@ public:
 
     // The machine's own volumes unless `volumes` answers for them (it must outlive this).
     // The lock is waited for as long as a command may run, unless a test says otherwise.
+    // Each switch's outcome goes to `report` (the Application log unless a test records it).
     explicit CStorageSwitch(CommandRunner runCommand = nullptr, VolumeProbe* volumes = nullptr,
-                            DWORD lockWaitMs = kLockWaitMs);
+                            DWORD lockWaitMs = kLockWaitMs, EventWriter report = &ReportToEventLog);
     static const DWORD kLockWaitMs = 60000;
 
     // Stores the receiver of the reports; a null handle is refused (0) and changes nothing.
@@ -49,12 +52,15 @@ private:
 
     bool Start(const Operation& operation);
     bool Run(const Operation& operation);
-    // False with the reason for the log line in *detail, when there is one.
-    bool Switch(const Operation& operation, std::wstring* detail);
+    // False with the reason for the log line in *detail, when there is one; the values it
+    // left changed in *changes.
+    bool Switch(const Operation& operation, std::wstring* detail,
+                std::vector<ValueChange>* changes);
 
     HWND m_hNotifyWnd = nullptr;
     CommandRunner m_runCommand;
     SystemVolumes m_systemVolumes;
     VolumeProbe* m_volumes;
     DWORD m_lockWaitMs;
+    EventWriter m_report;
 };

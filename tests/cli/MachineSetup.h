@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "system/EventLog.h"
 #include "win/UniqueHandle.h"
 
 namespace cli_test {
@@ -124,6 +125,16 @@ inline std::string Snapshot() {
         text += " ";
     }
     return text;
+}
+
+// An Application log event as "ID type action values", its program and scope left out.
+inline std::wstring EventText(const LogEvent& event) {
+    const wchar_t* type = event.type == EVENTLOG_INFORMATION_TYPE ? L"information"
+                          : event.type == EVENTLOG_WARNING_TYPE   ? L"warning"
+                          : event.type == EVENTLOG_ERROR_TYPE     ? L"error"
+                                                                  : L"?";
+    return std::to_wstring(event.id) + L" " + type + L" " + event.strings.at(1) + L" " +
+           event.strings.at(3);
 }
 
 }  // namespace cli_test

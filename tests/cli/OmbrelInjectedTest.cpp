@@ -38,14 +38,24 @@ private:
 struct InjectedVolumes : VolumeProbe, TextOutput {
     std::vector<VolumeInfo> volumes;
     VolumeInfo system;
-    std::wstring text;  // what the run printed, both streams
+    std::wstring text;                 // what the run printed, both streams
+    std::vector<std::wstring> events;  // the Application log's, as EventText gives them
     std::vector<VolumeInfo> Volumes() override { return volumes; }
     VolumeInfo SystemVolume() override { return system; }
     void Write(const std::wstring& more) override { text += more; }
 };
 
 int Ombrel(std::vector<std::wstring> words, RegistryAccess& registry, InjectedVolumes& machine) {
-    OmbrelContext context{registry, machine, machine, machine, [](const std::wstring&) {}};
+    OmbrelContext context{registry,
+                          machine,
+                          machine,
+                          machine,
+                          [](const std::wstring&) {},
+                          30000,
+                          [&](const LogEvent& event) {
+                              machine.events.push_back(EventText(event));
+                              EXPECT_EQ(L"cli_tests.exe", event.strings[0]);
+                          }};
     return RunOmbrel(words, context);
 }
 
@@ -71,8 +81,11 @@ TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
                 }
                 const std::string before = Snapshot();
                 FaultyRegistry registry(failAt, fault);
+                none.events.clear();
                 EXPECT_EQ(1603, Ombrel(*words, registry, none));
                 EXPECT_EQ(before, Snapshot());
+                ASSERT_EQ(1u, none.events.size());
+                EXPECT_EQ(L"2002 error", none.events[0].substr(0, 10));
             }
         }
     }
@@ -87,6 +100,10 @@ TEST(OmbrelInjected, AFailedOrUnheldWriteIsRolledBackWith1603) {
     EXPECT_NE(std::wstring::npos,
               none.text.find(L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\USBSTOR\\Start=4"));
     EXPECT_EQ(Dword(4), Get(kUsbStor, L"Start"));
+    EXPECT_EQ(
+        L"2003 error disable USBSTOR\\Start=3->4 UASPStor\\Start=2->4 "
+        L"RemovableStorageDevices\\Deny_All=missing->1",
+        none.events.back());
 }
 
 TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
@@ -94,15 +111,16 @@ TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
     struct Case {
         VolumeInfo system, volume;
         int exitCode;  // of disable --pending-exit 3010
+        const wchar_t* event;
     } cases[] = {
-        {sata, {L'E', DRIVE_REMOVABLE, true, BusTypeScsi}, 3010},  // what Wine answers
-        {sata, {L'F', DRIVE_REMOVABLE, false, BusTypeUnknown}, 3010},
-        {sata, {L'G', DRIVE_FIXED, true, BusTypeUsb}, 3010},  // a USB hard disk
-        {sata, {L'I', DRIVE_REMOVABLE, true, BusTypeSd}, 0},  // a built-in card reader
-        {sata, {L'D', DRIVE_FIXED, true, BusTypeScsi}, 0},
+        {sata, {L'E', DRIVE_REMOVABLE, true, BusTypeScsi}, 3010, L"1003 information"},  // Wine's
+        {sata, {L'F', DRIVE_REMOVABLE, false, BusTypeUnknown}, 3010, L"1003 information"},
+        {sata, {L'G', DRIVE_FIXED, true, BusTypeUsb}, 3010, L"1003 information"},  // a USB disk
+        {sata, {L'I', DRIVE_REMOVABLE, true, BusTypeSd}, 0, L"1000 information"},  // card reader
+        {sata, {L'D', DRIVE_FIXED, true, BusTypeScsi}, 0, L"1000 information"},
         // Windows itself on a USB disk is refused; where the bus is unknown it goes ahead.
-        {{L'C', DRIVE_FIXED, true, BusTypeUsb}, sata, 1603},
-        {{L'C', DRIVE_FIXED, false, BusTypeUnknown}, sata, 0},
+        {{L'C', DRIVE_FIXED, true, BusTypeUsb}, sata, 1603, L"2001 error"},
+        {{L'C', DRIVE_FIXED, false, BusTypeUnknown}, sata, 0, L"1000 information"},
     };
     MachineRegistry registry;
     for (const Case& c : cases) {
@@ -114,6 +132,7 @@ TEST(OmbrelInjected, VolumesDecideTheRefusalAndTheRestartCode) {
             machine.volumes = {c.volume};
             Arrange(Machine());
             EXPECT_EQ(c.exitCode, Ombrel(words, registry, machine)) << c.volume.letter;
+            EXPECT_EQ(c.event, machine.events.at(0).substr(0, wcslen(c.event)));
             EXPECT_EQ(c.exitCode == 1603 ? Dword(3) : Dword(4), Get(kUsbStor, L"Start"));
             const std::wstring replug =
                 std::wstring(L"mounted=") + c.volume.letter + L": pending=replug";
@@ -133,8 +152,13 @@ TEST(OmbrelInjected, ASecondChangeWaitsForTheFirstAndALockMadeByOthersIsIgnored)
     std::vector<std::wstring> logged;
     auto disable = [&]() {
         OmbrelContext context{
-            registry, none, none, none, [&](const std::wstring& line) { logged.push_back(line); },
-            300};
+            registry,
+            none,
+            none,
+            none,
+            [&](const std::wstring& line) { logged.push_back(line); },
+            300,
+            [&](const LogEvent& event) { none.events.push_back(EventText(event)); }};
         return RunOmbrel({L"disable"}, context);
     };
     Arrange(Machine());
@@ -148,6 +172,7 @@ TEST(OmbrelInjected, ASecondChangeWaitsForTheFirstAndALockMadeByOthersIsIgnored)
     WaitForSingleObject(taken.Get(), 10000);
     EXPECT_EQ(1618, disable());
     EXPECT_NE(std::wstring::npos, none.text.find(L"result=busy"));
+    EXPECT_EQ(L"2004 warning disable none", none.events.back());
     EXPECT_EQ(Dword(3), Get(kUsbStor, L"Start"));
     SetEvent(release.Get());
     other.join();
@@ -163,6 +188,7 @@ TEST(OmbrelInjected, ASecondChangeWaitsForTheFirstAndALockMadeByOthersIsIgnored)
     EXPECT_EQ(Dword(4), Get(kUsbStor, L"Start"));
     ASSERT_FALSE(logged.empty());
     EXPECT_NE(std::wstring::npos, logged[logged.size() - 2].find(L"lock=ignored"));
+    EXPECT_EQ(L"1000 information disable USBSTOR\\Start=3->4", none.events.back());
     Arrange(Machine());
 }
 

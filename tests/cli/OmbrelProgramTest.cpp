@@ -243,4 +243,48 @@ TEST(OmbrelProgram, AnyChangesThenEnableRestoreTheStartingValuesExactly) {
     EXPECT_EQ("3 2 -", Values());
 }
 
+// Every event id formats to its own English text from the message table of the program that
+// reports it, with the insertion strings in place: Event Viewer shows them so wherever the
+// source names either program as its message file.
+TEST(OmbrelProgram, EveryEventFormatsToItsTextInBothPrograms) {
+    const struct {
+        DWORD id;
+        const wchar_t* says;
+        bool withValues;  // %4 is part of the text
+    } events[] = {
+        {1000, L"USB storage was turned off by P.exe", true},
+        {1001, L"USB storage was turned on again by P.exe", true},
+        {1002, L"USB storage was made read-only by P.exe", true},
+        {1003, L"a USB drive is plugged in now", true},
+        {2000, L"was refused the right to change USB storage", true},
+        {2001, L"Windows itself runs from a USB disk", false},
+        {2002, L"could not change USB storage", true},
+        {2003, L"some values could not be put back", true},
+        {2004, L"another change of USB storage was in progress", false},
+    };
+    const wchar_t* strings[] = {L"P.exe", L"an-action", L"a-scope", L"USBSTOR\\Start=3->4"};
+    DWORD_PTR arguments[4];
+    for (int i = 0; i < 4; ++i) arguments[i] = reinterpret_cast<DWORD_PTR>(strings[i]);
+    for (const wchar_t* program : {L"ombrel.exe", L"TovricOmbrel.exe"}) {
+        const std::wstring path = test::ProgramDirectory() + L"\\" + program;
+        const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, module) << Narrow(program);
+        for (const auto& event : events) {
+            SCOPED_TRACE(testing::Message() << Narrow(program) << " event " << event.id);
+            wchar_t text[1024] = {};
+            ASSERT_NE(0u,
+                      FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                     module, event.id, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                     text, 1024, reinterpret_cast<va_list*>(arguments)));
+            const std::wstring message = text;
+            EXPECT_NE(std::wstring::npos, message.find(event.says)) << Narrow(message);
+            for (int i = 1; i < (event.withValues ? 4 : 3); ++i) {
+                EXPECT_NE(std::wstring::npos, message.find(strings[i])) << Narrow(message);
+            }
+            EXPECT_EQ(std::wstring::npos, message.find(L'%')) << "a string not put in";
+        }
+        FreeLibrary(module);
+    }
+}
+
 }  // namespace

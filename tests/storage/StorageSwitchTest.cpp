@@ -80,37 +80,45 @@ TEST(StorageSwitch, ResultComesFromRegsOutputOrTheReadBackAndAFailureIsLoggedBef
         DWORD after;
         WPARAM result;
         const wchar_t* logText;           // null: nothing logged
+        const wchar_t* event;             // the Application log's: "ID type action values"
         const wchar_t* denied = nullptr;  // a key that refuses writes
         bool windowsOnUsb = false;
         Stored uasBefore = kMissing;  // missing: the UAS driver is not installed
         Stored uasAfter = kMissing;
         bool lockHeld = false;  // another change holds the machine's lock
     } cases[] = {
-        {"disable", nullptr, 3, disable, 4, RESULT_DISABLE_OK, nullptr},
-        {"enable", nullptr, 4, enable, 3, RESULT_ENABLE_OK, nullptr},
-        {"enable again", nullptr, 3, enable, 3, RESULT_ENABLE_OK, nullptr},
+        {"disable", nullptr, 3, disable, 4, RESULT_DISABLE_OK, nullptr,
+         L"1000 information disable USBSTOR\\Start=3->4"},
+        {"enable", nullptr, 4, enable, 3, RESULT_ENABLE_OK, nullptr,
+         L"1001 information enable USBSTOR\\Start=4->3"},
+        {"enable again", nullptr, 3, enable, 3, RESULT_ENABLE_OK, nullptr,
+         L"1001 information enable none"},
         {"disable refused by the registry", nullptr, 3, disable, 3, RESULT_DISABLE_FAILED,
-         L"U盘禁用失败", kUsbStor},
+         L"U盘禁用失败", L"2002 error disable none", kUsbStor},
         {"enable refused by the registry", nullptr, 4, enable, 4, RESULT_ENABLE_FAILED,
-         L"U盘启用失败", kUsbStor},
+         L"U盘启用失败", L"2002 error enable none", kUsbStor},
         // The UAS driver of fast USB 3 drives follows, or the switch fails as a whole.
-        {"disable with the UAS driver", nullptr, 3, disable, 4, RESULT_DISABLE_OK, nullptr, nullptr,
-         false, Dword(3), Dword(4)},
-        {"enable with the UAS driver", nullptr, 4, enable, 3, RESULT_ENABLE_OK, nullptr, nullptr,
-         false, Dword(4), Dword(3)},
+        {"disable with the UAS driver", nullptr, 3, disable, 4, RESULT_DISABLE_OK, nullptr,
+         L"1000 information disable USBSTOR\\Start=3->4 UASPStor\\Start=3->4", nullptr, false,
+         Dword(3), Dword(4)},
+        {"enable with the UAS driver", nullptr, 4, enable, 3, RESULT_ENABLE_OK, nullptr,
+         L"1001 information enable USBSTOR\\Start=4->3 UASPStor\\Start=4->3", nullptr, false,
+         Dword(4), Dword(3)},
         {"the UAS driver refused by the registry", nullptr, 3, disable, 3, RESULT_DISABLE_FAILED,
-         L"U盘禁用失败", kUas, false, Dword(3), Dword(3)},
+         L"U盘禁用失败", L"2002 error disable none", kUas, false, Dword(3), Dword(3)},
         {"another change in progress", nullptr, 3, disable, 3, RESULT_DISABLE_FAILED,
-         L"U盘禁用失败 另一项更改正在进行", nullptr, false, kMissing, kMissing, true},
+         L"U盘禁用失败 另一项更改正在进行", L"2004 warning disable none", nullptr, false, kMissing,
+         kMissing, true},
         // A command that never started fails even where the value already holds.
-        {"not started", &NotStarted, 4, disable, 4, RESULT_DISABLE_FAILED, L"U盘禁用失败"},
+        {"not started", &NotStarted, 4, disable, 4, RESULT_DISABLE_FAILED, L"U盘禁用失败",
+         L"2002 error disable none"},
         {"ended at the time limit after the write", &HangsAfterWriting, 3, disable, 4,
-         RESULT_DISABLE_OK, nullptr},
+         RESULT_DISABLE_OK, nullptr, L"1000 information disable USBSTOR\\Start=3->4"},
         {"ended at the time limit before a write", &HangsBeforeWriting, 3, disable, 3,
-         RESULT_DISABLE_FAILED, L"U盘禁用失败"},
+         RESULT_DISABLE_FAILED, L"U盘禁用失败", L"2002 error disable none"},
         // Storage off would leave Windows on a USB disk unable to start: reg never runs.
         {"Windows on a USB disk", nullptr, 3, disable, 3, RESULT_DISABLE_FAILED,
-         L"U盘禁用失败 系统从USB磁盘启动，已拒绝禁用", nullptr, true},
+         L"U盘禁用失败 系统从USB磁盘启动，已拒绝禁用", L"2001 error disable none", nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -126,7 +134,9 @@ TEST(StorageSwitch, ResultComesFromRegsOutputOrTheReadBackAndAFailureIsLoggedBef
         size_t loggedWhenPrompted = 0;
         InjectedVolumes volumes;
         if (c.windowsOnUsb) volumes.system = {L'C', DRIVE_FIXED, true, BusTypeUsb};
-        CStorageSwitch storageSwitch(c.runner, &volumes, 300);
+        std::vector<LogEvent> events;
+        CStorageSwitch storageSwitch(c.runner, &volumes, 300,
+                                     [&](const LogEvent& event) { events.push_back(event); });
         RunWorker(storageSwitch, c.proc, c.result,
                   [&] { loggedWhenPrompted = SwitchLog().size(); });
         if (c.denied) SetAccess(c.denied, kFullAccess);
@@ -141,6 +151,10 @@ TEST(StorageSwitch, ResultComesFromRegsOutputOrTheReadBackAndAFailureIsLoggedBef
         if (c.logText) {
             EXPECT_EQ(ToLogText(c.logText), lines.back().substr(30));
         }
+        ASSERT_EQ(1u, events.size());
+        EXPECT_EQ(c.event, EventText(events[0]));
+        EXPECT_EQ(L"storage_tests.exe", events[0].strings[0]);
+        EXPECT_EQ(L"usb", events[0].strings[2]);
     }
     Arrange(Machine());
 }

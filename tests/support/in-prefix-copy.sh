@@ -15,6 +15,10 @@ while true; do
   esac
 done
 template=$WINEPREFIX
+# The template's server holds the registry's latest changes (earlier tests') in memory:
+# ending it writes them to the files copied below.
+wineserver -k 2>/dev/null || true
+wineserver -w
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d "${template}-copy.XXXXXX")
 media=$(mktemp -d)
