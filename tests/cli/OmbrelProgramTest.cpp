@@ -8,7 +8,6 @@
 #include <sstream>
 
 #include "cli/MachineSetup.h"
-#include "log/LogSave.h"
 #include "support/TestFiles.h"
 #include "win/UniqueHandle.h"
 
@@ -207,14 +206,13 @@ TEST(OmbrelProgram, DeploymentScriptsFindOmbrelAndPassItsExitCodeOn) {
 }
 
 TEST(OmbrelProgram, AnyChangesThenEnableRestoreTheStartingValuesExactly) {
-    const std::wstring logFile = CLogSave::GetInstance()->LogDirectory() + L"Ombrel.txt";
     const Stored text1 = {true, REG_SZ, {'1', 0, 0, 0}};
     for (const Machine& start : {With(Dword(3), true), With(Dword(2), true, Dword(0), Dword(1)),
                                  With(Dword(1), true, text1), With(Dword(3), false, Dword(1))}) {
         Arrange(start);
         const std::string before = Snapshot();
         SCOPED_TRACE(before);
-        const size_t logged = test::ReadBytes(logFile).size();
+        const size_t logged = test::LogLines(L"Ombrel.txt").size();
         ASSERT_EQ(0u, Ombrel(L"disable --scope all").exitCode);
         EXPECT_TRUE(KeyExists(kSaved));  // in the 64-bit view, where the system keeps it
         // A start-up script runs it at every boot: the first saved values are kept.
@@ -228,10 +226,10 @@ TEST(OmbrelProgram, AnyChangesThenEnableRestoreTheStartingValuesExactly) {
         // An administrator's own denying policy is named.
         EXPECT_EQ(start.denyAll == Dword(1) || start.diskWrite.exists,
                   enable.err.find("still denies") != std::string::npos);
-        const auto lines = test::SplitLines(test::ReadBytes(logFile).substr(logged));
-        ASSERT_EQ(4u, lines.size());
-        EXPECT_NE(std::string::npos, lines[0].find("disable scope=all result=0 done USBSTOR"));
-        EXPECT_NE(std::string::npos, lines[3].find("enable scope=usb result=0 done"));
+        const auto lines = test::LogLines(L"Ombrel.txt");
+        ASSERT_EQ(logged + 4, lines.size());
+        EXPECT_EQ(0u, lines[logged].find(L"ombrel disable scope=all result=0 done USBSTOR"));
+        EXPECT_EQ(0u, lines[logged + 3].find(L"ombrel enable scope=usb result=0 done"));
     }
     // Values that meant "off" or were missing come back as 3: enable leaves storage on. A UAS
     // driver installed between two runs is saved by the second and restored as well.

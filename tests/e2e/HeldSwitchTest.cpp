@@ -128,6 +128,13 @@ TEST_F(HeldSwitch, ProgressWindowOutlastsEveryCloseUntilTheResultArrives) {
         {"Esc", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_ESCAPE)); }},
         {"Enter", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_RETURN)); }},
         {"Alt+F4", [&]() { EXPECT_TRUE(test::PressKeyIn(inner, VK_F4, VK_MENU)); }},
+        {"OK and Cancel commands",
+         [&]() {
+             for (HWND window : {outer, inner}) {
+                 for (WPARAM command : {IDOK, IDCANCEL})
+                     PostMessageW(window, WM_COMMAND, command, 0);
+             }
+         }},
         // Posted past the disabled panel, with the cursor over the button pressed.
         {"Space posted to Disable", [&]() { PostToDisable(WM_KEYDOWN); }},
         {"a click of Disable posted", [&]() { PostToDisable(WM_COMMAND); }},

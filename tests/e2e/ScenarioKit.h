@@ -8,8 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "log/LogSave.h"
-#include "log/LogText.h"
 #include "resource.h"
 #include "skin/ScreenCapture.h"
 #include "support/Controls.h"
@@ -53,10 +51,9 @@ public:
 };
 
 // The text of the last line in the log file `file`, without its time stamp.
-inline std::string LastLogLine(const char* file) {
-    const auto lines = test::SplitLines(
-        test::ReadBytes(CLogSave::GetInstance()->LogDirectory() + FromLogText(file)));
-    return lines.empty() ? std::string() : lines.back().substr(30);
+inline std::wstring LastLogLine(const wchar_t* file) {
+    const auto lines = test::LogLines(file);
+    return lines.empty() ? std::wstring() : lines.back();
 }
 
 inline bool Enabled(HWND panel, int id) { return IsWindowEnabled(GetDlgItem(panel, id)) != FALSE; }
@@ -75,7 +72,9 @@ inline std::wstring AnswerPrompt(test::ToolProcess& process, int button) {
 // Saves what the screen shows around the tool, once it has settled, for people to look at.
 inline void SaveScreenshot(const wchar_t* name, HWND settledControlOf = nullptr, int id = 0) {
     if (GetACP() != 936) return;  // the pictures show the Chinese system
-    if (settledControlOf != nullptr) test::WaitUntilStill(settledControlOf, id);
+    if (settledControlOf != nullptr) {
+        EXPECT_TRUE(test::WaitUntilStill(settledControlOf, id));
+    }
     win::GdiplusSession gdiplus;
     const std::wstring folder = test::ProgramDirectory() + L"\\..\\screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);

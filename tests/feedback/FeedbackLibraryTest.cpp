@@ -44,42 +44,4 @@ TEST(FeedbackLibrary, LoadsOnlyTheWholeLibraryItWasToldOfByItsFullPath) {
     EXPECT_FALSE(Loaded(missingExport + L"\\HarvaneFeedbackInformation.dll")) << "left loaded";
 }
 
-// A stand-in for a system library the feedback library imports, planted beside both as in
-// a download folder. A fresh copy of this program checks it: this process may have loaded
-// WinHTTP already, which would hide the fault.
-TEST(FeedbackLibrary, ImportsAreNeverTakenFromTheProgramsFolder) {
-    test::LibraryFolder folder;
-    const std::wstring planted =
-        test::ProgramDirectory() + L"\\missing-export\\HarvaneFeedbackInformation.dll";
-    ASSERT_TRUE(CopyFileW(planted.c_str(), (folder.Path() + L"\\winhttp.dll").c_str(), FALSE));
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring copy = folder.Path() + L"\\feedback_tests.exe";
-    ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));
-    std::wstring commandLine =
-        L"\"" + copy + L"\" --gtest_also_run_disabled_tests --gtest_filter=PlantedImport.*";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    const win::UniqueKernelHandle owned(process.hProcess), thread(process.hThread);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    EXPECT_EQ(0u, exitCode);
-    EXPECT_TRUE(test::Exists(folder.Path() + L"\\checked")) << "the check did not run";
-}
-
-// Disabled: only the check above runs it, in its copy of this program.
-TEST(PlantedImport, DISABLED_LibraryLoadsWithTheSystemsWinHttp) {
-    ASSERT_FALSE(Loaded(L"winhttp.dll"));
-    CFeedbackLibrary library;
-    ASSERT_TRUE(library.Load(
-        test::FileSha256(test::ProgramDirectory() + L"\\HarvaneFeedbackInformation.dll")));
-    EXPECT_FALSE(Loaded(test::ProgramDirectory() + L"\\winhttp.dll"));
-    EXPECT_TRUE(Loaded(L"winhttp.dll"));
-    if (!HasFailure()) test::WriteBytes(test::ProgramDirectory() + L"\\checked", "");
-}
-
 }  // namespace

@@ -7,9 +7,9 @@
 
 #include "feedback/FeedbackLibrary.h"
 #include "feedback/LibraryFolder.h"
-#include "feedback/ToolIdentity.h"
 #include "feedback/UpdateQuery.h"
 #include "support/ReceiverWindow.h"
+#include "support/Waiting.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ TEST(FeedbackUpdate, OnlyANewerVersionInTheManifestGives3AndFreeingWhileTheFetch
     struct Case {
         const char* manifest;  // null: not there (404)
         int expected;
-        const wchar_t* version = kToolVersion;  // 1.0.21.517
+        const wchar_t* version = L"1.0.21.517";
     } cases[] = {
         {"10119=1.0.21.518\n", TOOL_VERSION_NEWER},
         {"10119=1.0.21.1000\n", TOOL_VERSION_NEWER},  // numbers, not text
@@ -61,7 +61,7 @@ TEST(FeedbackUpdate, OnlyANewerVersionInTheManifestGives3AndFreeingWhileTheFetch
         test::LibraryFolder folder;
         CFeedbackLibrary library;
         Load(library, folder, "OMBREL_HTTP_PORT", file);
-        EXPECT_EQ(c.expected, library.GetToolIsNewVersion(kToolId, c.version));
+        EXPECT_EQ(c.expected, library.GetToolIsNewVersion(L"10119", c.version));
     }
     // The panel's query thread answers from its own copy of the entry point: the panel and
     // its binding may be gone (the library left loaded, the binding emptied) before it runs.
@@ -88,8 +88,7 @@ TEST(FeedbackUpdate, OnlyANewerVersionInTheManifestGives3AndFreeingWhileTheFetch
     const std::wstring dll = folder.LibraryPath();
     library.Free();
     EXPECT_NE(nullptr, GetModuleHandleW(dll.c_str()));
-    for (int i = 0; i < 600 && GetModuleHandleW(dll.c_str()); ++i) Sleep(50);
-    EXPECT_EQ(nullptr, GetModuleHandleW(dll.c_str()));
+    EXPECT_TRUE(test::WaitFor([&] { return !GetModuleHandleW(dll.c_str()); }, 30000));
 }
 
 }  // namespace

@@ -33,9 +33,6 @@ TEST_F(LogWriterTest, LineIsTimestampThreeBlanksCodePage936TextAndCrLf) {
         Bytes(L"Ombrel.txt"),
         std::regex(stamp + "U\xC5\xCC\xBD\xFB\xD3\xC3\xCA\xA7\xB0\xDC\r\n" + stamp + "\r\n")))
         << Bytes(L"Ombrel.txt");
-    const unsigned char packet[] = {0x00, 0x0a, 0xff, 0x5F};
-    m_writer.SavePacket(packet, 4, "packet.txt");
-    EXPECT_EQ("00 0A FF 5F \r\n", Bytes(L"packet.txt").substr(kStamp));
 }
 
 TEST_F(LogWriterTest, FileAtTheLimitStaysAndOneByteMoreMovesToTheSingleBackup) {

@@ -196,10 +196,10 @@ void UseTheDrawnControls(Gdiplus::Image* panel) {
     }
 }
 
-// A prompt of every type answered, and the progress window at 1.25, its dots stepping,
-// closed by the worker; each borrowing `pictures` when given.
+// A prompt of each kind the tool shows, answered, and the progress window at 1.25, its dots
+// stepping, closed by the worker; each borrowing `pictures` when given.
 void ShowThePairs(CWnd& owner, CKeptPictures* pictures = nullptr) {
-    for (int type : {kPromptYesNoSingle, kPromptYesNo, kPromptNotice, kPromptQuestion}) {
+    for (int type : {kPromptNotice, kPromptQuestion}) {
         CPromptDlg prompt;
         prompt.UseKeptPictures(pictures);
         prompt.SetPromptType(type);

@@ -1,5 +1,4 @@
-/* A child for the command runner's tests, with output and a life span of its choosing:
- *   print N HEX        writes N bytes 'a' and then the bytes HEX spells, in one write
+/* A child for the command runner's tests, with a life span of its choosing:
  *   hold MS MARKER     waits MS milliseconds, then creates MARKER (so it shows whether the
  *                      wait was cut short)
  *   linger MS MARKER   prints "pid <its own id>", then holds
@@ -20,20 +19,6 @@ static void WritePid(DWORD pid) {
     char text[32];
     int length = snprintf(text, sizeof(text), "pid %lu\r\n", (unsigned long)pid);
     Write(text, (DWORD)length);
-}
-
-static int Print(const char* count, const char* hex) {
-    static char bytes[16384];
-    size_t length = (size_t)atoi(count);
-    if (length > sizeof(bytes)) return 2;
-    memset(bytes, 'a', length);
-    for (; hex[0] && hex[1] && length < sizeof(bytes); hex += 2) {
-        unsigned value = 0;
-        sscanf(hex, "%2x", &value);
-        bytes[length++] = (char)value;
-    }
-    Write(bytes, (DWORD)length);
-    return 0;
 }
 
 static int Hold(const char* ms, const char* marker) {
@@ -66,7 +51,6 @@ static int Spawn(const char* ms, const char* marker) {
 
 int main(int argc, char** argv) {
     if (argc != 4) return 2;
-    if (strcmp(argv[1], "print") == 0) return Print(argv[2], argv[3]);
     if (strcmp(argv[1], "hold") == 0) return Hold(argv[2], argv[3]);
     if (strcmp(argv[1], "spawn") == 0) return Spawn(argv[2], argv[3]);
     if (strcmp(argv[1], "linger") == 0) {

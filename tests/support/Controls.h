@@ -17,14 +17,16 @@ std::wstring ControlText(HWND dialog, int id);
 // Real input: a left click at the control's centre.
 void ClickControl(HWND dialog, int id);
 // Waits (up to 3 s) until the control has kept its place for a moment: a window that has
-// just appeared may still be laying itself out, and a user clicks what stays put.
-void WaitUntilStill(HWND dialog, int id);
+// just appeared may still be laying itself out, and a user clicks what stays put. False
+// when it was still moving.
+bool WaitUntilStill(HWND dialog, int id);
 
 // One click on the control once it stays put, then waits up to 3 s for `done`. Never
 // clicks again: a control that ignores its first click is a fault to see, not to hide.
+// False when the control kept moving or `done` did not come.
 template <typename Condition>
 bool ClickUntil(HWND dialog, int id, Condition done) {
-    WaitUntilStill(dialog, id);
+    if (!WaitUntilStill(dialog, id)) return false;
     ClickControl(dialog, id);
     return WaitFor(done, 3000);
 }

@@ -91,4 +91,18 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
+std::vector<std::wstring> LogLines(const std::wstring& name) {
+    wchar_t common[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"ProgramData", common, MAX_PATH);
+    std::vector<std::wstring> lines;
+    for (const std::string& line :
+         SplitLines(ReadBytes(std::wstring(common) + L"\\ToolLog\\" + name))) {
+        std::wstring text(line.size(), L'\0');
+        text.resize(::MultiByteToWideChar(936, 0, line.data(), static_cast<int>(line.size()),
+                                          &text[0], static_cast<int>(text.size())));
+        lines.push_back(text.size() > 30 ? text.substr(30) : std::wstring());
+    }
+    return lines;
+}
+
 }  // namespace test

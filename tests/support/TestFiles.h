@@ -34,4 +34,8 @@ Sha256 FileSha256(const std::wstring& path);
 // Splits on CR LF; a missing final line end leaves a last partial line.
 std::vector<std::string> SplitLines(const std::string& text);
 
+// The tool's log file `name` in C:\ProgramData\ToolLog, read as the tool writes it: one line
+// each, decoded from code page 936, the time stamp's 30 characters left out.
+std::vector<std::wstring> LogLines(const std::wstring& name);
+
 }  // namespace test

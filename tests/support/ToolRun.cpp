@@ -2,16 +2,17 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 #include "resource.h"
 #include "support/Controls.h"
+#include "support/Registry.h"
 #include "support/TestFiles.h"
 #include "win/UniqueHandle.h"
 
 namespace test {
 
 namespace {
-
-const wchar_t kUsbStor[] = L"SYSTEM\\CurrentControlSet\\Services\\USBSTOR";
 
 std::wstring Variable(const wchar_t* name) {
     wchar_t value[MAX_PATH] = {};
@@ -46,12 +47,6 @@ void CarryLibraryHash(const std::wstring& program, const std::wstring& library) 
     WriteBytes(program, bytes);
 }
 
-HKEY OpenUsbStor(REGSAM access) {
-    HKEY key = nullptr;
-    ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, 0, access | KEY_WOW64_64KEY, &key);
-    return key;
-}
-
 }  // namespace
 
 POINT ControlCentre(HWND dialog, int id) {
@@ -61,11 +56,11 @@ POINT ControlCentre(HWND dialog, int id) {
     return centre;
 }
 
-void WaitUntilStill(HWND dialog, int id) {
+bool WaitUntilStill(HWND dialog, int id) {
     HWND control = ::GetDlgItem(dialog, id);
     RECT before = {};
     ::GetWindowRect(control, &before);
-    WaitFor(
+    return WaitFor(
         [&]() {
             ::Sleep(200);
             RECT now = {};
@@ -205,28 +200,23 @@ bool WaitForProcessesStartedBy(DWORD parentId, DWORD timeoutMs) {
 }
 
 DWORD UsbStorStart() {
+    const Stored start = Get(kUsbStor, L"Start");
     DWORD value = 0xFFFFFFFF;
-    DWORD size = sizeof(value);
-    win::UniqueRegKey key(OpenUsbStor(KEY_QUERY_VALUE));
-    if (!key || ::RegQueryValueExW(key.Get(), L"Start", nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
-        return 0xFFFFFFFF;
+    if (start.exists && start.data.size() == sizeof(value)) {
+        std::copy(start.data.begin(), start.data.end(), reinterpret_cast<BYTE*>(&value));
     }
     return value;
 }
 
 bool SetUsbStorStart(DWORD value) {
-    HKEY created = nullptr;
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
-                      nullptr, &created, nullptr);
-    win::UniqueRegKey key(created);
-    return key &&
-           ::RegSetValueExW(key.Get(), L"Start", 0, REG_DWORD,
-                            reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+    Put(kUsbStor, L"Start", Dword(value));
+    return Get(kUsbStor, L"Start") == Dword(value);
 }
 
 void RemoveUsbStorKey() {
-    if (win::UniqueRegKey key{OpenUsbStor(KEY_ALL_ACCESS)}) ::RegDeleteTreeW(key.Get(), nullptr);
+    if (const win::UniqueRegKey key = Open(kUsbStor, KEY_ALL_ACCESS)) {
+        ::RegDeleteTreeW(key.Get(), nullptr);
+    }
     ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUsbStor, KEY_WOW64_64KEY, 0);
 }
 

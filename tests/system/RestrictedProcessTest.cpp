@@ -3,7 +3,6 @@
 // windows.h first: sddl.h needs its types.
 #include <sddl.h>
 
-#include <string>
 #include <vector>
 
 #include "system/ProcessFolders.h"
@@ -12,89 +11,61 @@
 
 namespace {
 
-// What the stand-ins for the token calls saw; `failing` names the call that fails (1 to 4).
-struct Seen {
-    int failing = 0;
-    int calls = 0;
-    bool adminsDenyOnly = false;
-    DWORD restrictFlags = 0;
-    HANDLE restricted = nullptr;
-    std::wstring label;
-    HANDLE startedWith = nullptr;
-    DWORD startFlags = 0;
-} g_seen;
-
-bool FailsNow() { return ++g_seen.calls == g_seen.failing; }
+// Which of the four token calls fails (1 to 4; 0: none); what the second and third were
+// given. Wine takes both and keeps neither (the process keeps its privileges and reads high):
+// the process's own are checked on Windows (README).
+int g_failing = 0, g_calls = 0;
+DWORD g_flags = 0;
+std::wstring g_label;
 
 BOOL WINAPI OpenToken(HANDLE process, DWORD access, PHANDLE token) {
-    return !FailsNow() && ::OpenProcessToken(process, access, token);
+    return ++g_calls != g_failing && ::OpenProcessToken(process, access, token);
 }
-
 BOOL WINAPI Restrict(HANDLE token, DWORD flags, DWORD disableCount, PSID_AND_ATTRIBUTES disable,
                      DWORD deleteCount, PLUID_AND_ATTRIBUTES privileges, DWORD restrictCount,
                      PSID_AND_ATTRIBUTES restrictSids, PHANDLE restricted) {
-    if (FailsNow()) return FALSE;
-    g_seen.restrictFlags = flags;
-    g_seen.adminsDenyOnly =
-        disableCount == 1 && ::IsWellKnownSid(disable[0].Sid, WinBuiltinAdministratorsSid);
-    const BOOL made = ::CreateRestrictedToken(token, flags, disableCount, disable, deleteCount,
-                                              privileges, restrictCount, restrictSids, restricted);
-    g_seen.restricted = *restricted;
-    return made;
+    g_flags = flags;
+    return ++g_calls != g_failing &&
+           ::CreateRestrictedToken(token, flags, disableCount, disable, deleteCount, privileges,
+                                   restrictCount, restrictSids, restricted);
 }
-
-std::wstring SidText(PSID sid) {
-    LPWSTR text = nullptr;
-    if (!::ConvertSidToStringSidW(sid, &text)) return L"?";
-    const std::wstring copy = text;
-    ::LocalFree(text);
-    return copy;
-}
-
 BOOL WINAPI Label(HANDLE token, TOKEN_INFORMATION_CLASS what, LPVOID information, DWORD size) {
-    if (FailsNow()) return FALSE;
-    if (what == TokenIntegrityLevel && token == g_seen.restricted) {
-        g_seen.label = SidText(static_cast<TOKEN_MANDATORY_LABEL*>(information)->Label.Sid);
+    LPWSTR text = nullptr;
+    if (what == TokenIntegrityLevel &&
+        ::ConvertSidToStringSidW(static_cast<TOKEN_MANDATORY_LABEL*>(information)->Label.Sid,
+                                 &text)) {
+        g_label = text;
+        ::LocalFree(text);
     }
-    return ::SetTokenInformation(token, what, information, size);
+    return ++g_calls != g_failing && ::SetTokenInformation(token, what, information, size);
 }
-
 BOOL WINAPI Start(HANDLE token, LPCWSTR program, LPWSTR commandLine, LPSECURITY_ATTRIBUTES process,
                   LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
                   LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started) {
-    if (FailsNow()) return FALSE;
-    g_seen.startedWith = token;
-    g_seen.startFlags = flags;
-    return ::CreateProcessAsUserW(token, program, commandLine, process, thread, inherit, flags,
+    return ++g_calls != g_failing &&
+           ::CreateProcessAsUserW(token, program, commandLine, process, thread, inherit, flags,
                                   environment, folder, startup, started);
 }
 
-SuspendedProcess StartExit7() {
-    const TokenCalls calls = {&OpenToken, &Restrict, &Label, &Start};
+SuspendedProcess StartExit7(int failing) {
+    g_failing = failing;
+    g_calls = 0;
     return StartRestrictedSuspended(SystemDirectory() + L"\\cmd.exe", L"cmd /D /C exit 7",
                                     SystemDirectory(), CREATE_NO_WINDOW, SystemEnvironmentBlock(),
-                                    calls);
+                                    {&OpenToken, &Restrict, &Label, &Start});
 }
 
-// The interpreter runs as a standard user would: Administrators for deny only, medium
-// integrity, no privileges; it runs only once let go, and no step's failure starts it.
+// The interpreter runs as a standard user would: Administrators for deny only, no privilege
+// but the one every process has, medium integrity; it runs only once let go, and no step's
+// failure starts it.
 TEST(RestrictedProcess, RunsWithAStandardUsersRightsOnlyWhenEveryStepSucceeds) {
     for (int failing = 1; failing <= 4; ++failing) {
-        g_seen = Seen();
-        g_seen.failing = failing;
-        EXPECT_FALSE(StartExit7()) << "call " << failing << " failed";
+        EXPECT_FALSE(StartExit7(failing)) << "call " << failing << " failed";
     }
-    g_seen = Seen();
-    SuspendedProcess started = StartExit7();
+    SuspendedProcess started = StartExit7(0);
     ASSERT_TRUE(started);
-    EXPECT_TRUE(g_seen.adminsDenyOnly);
-    EXPECT_EQ(static_cast<DWORD>(DISABLE_MAX_PRIVILEGE), g_seen.restrictFlags);
-    EXPECT_EQ(L"S-1-16-8192", g_seen.label);
-    EXPECT_EQ(g_seen.restricted, g_seen.startedWith);
-    EXPECT_TRUE(g_seen.startFlags & CREATE_SUSPENDED);
-
-    // The token the process really has. Wine accepts an integrity level and keeps none
-    // (the process reads high): that part is checked on Windows only (README).
+    EXPECT_EQ(static_cast<DWORD>(DISABLE_MAX_PRIVILEGE), g_flags);
+    EXPECT_EQ(L"S-1-16-8192", g_label);
     HANDLE token = nullptr;
     ASSERT_TRUE(::OpenProcessToken(started.process.Get(), TOKEN_QUERY, &token));
     std::vector<BYTE> groups(8192);
@@ -103,13 +74,13 @@ TEST(RestrictedProcess, RunsWithAStandardUsersRightsOnlyWhenEveryStepSucceeds) {
                                       static_cast<DWORD>(groups.size()), &size));
     ::CloseHandle(token);
     const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
-    bool adminsDenyOnly = false;
+    DWORD admins = 0;
     for (DWORD i = 0; i < list->GroupCount; ++i) {
         if (::IsWellKnownSid(list->Groups[i].Sid, WinBuiltinAdministratorsSid)) {
-            adminsDenyOnly = (list->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY) != 0;
+            admins = list->Groups[i].Attributes;
         }
     }
-    EXPECT_TRUE(adminsDenyOnly);
+    EXPECT_TRUE(admins & SE_GROUP_USE_FOR_DENY_ONLY);
 
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(started.process.Get(), 300))
         << "it ran before it was let go";
