@@ -174,8 +174,9 @@ TEST(PanelState, DamagedPictureEndsTheToolWithLogLineAndPrompt) {
         ToolFolder folder(options);
         ASSERT_TRUE(DamagePicture(folder.Program(), picture));
         ToolProcess process(folder.Program());
-        ASSERT_NE(nullptr, process.WaitForPrompt(kPromptTimeout));
-        if (picture == 139) SaveScreenshot(L"e2e-missing-picture");
+        HWND prompt = process.WaitForPrompt(kPromptTimeout);
+        ASSERT_NE(nullptr, prompt);
+        if (picture == 139) SaveScreenshot(L"e2e-missing-picture", prompt, IDC_PROMPT_OK_BUTTON);
         EXPECT_EQ(L"工具初始化失败", AnswerPrompt(process, IDC_PROMPT_OK_BUTTON));
         EXPECT_EQ(0u, process.WaitForExit(10000));
         EXPECT_EQ(L"加载背景图片失败", LastLogLine(L"Kestrum.txt"));
