@@ -3,15 +3,15 @@
 #include <windows.h>
 
 #include "WebAddress.h"
+#include "win/UniqueHandle.h"
 
 bool IsProcessElevated() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+    win::UniqueKernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())) return true;
     TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
     const BOOL read =
-        ::GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
-    ::CloseHandle(token);
+        ::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size);
     return !read || elevation.TokenIsElevated != 0;  // unknown counts as elevated
 }
 

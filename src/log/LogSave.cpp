@@ -19,12 +19,12 @@ CLogSave::CLogSave(const std::wstring& baseFolder) {
     m_strPath += L"\\";
     // Anyone may create a file there: only one of a trusted owner is read, and it is held
     // unchanged while it is.
-    const CNewFileOwner ownFileOwner(baseFolder);
+    CNewFileOwner ownFileOwner(baseFolder);
     const std::wstring config = baseFolder + L"logCfg.ini";
     const win::UniqueFile trusted = OpenTrustedFile(config, ownFileOwner.Get());
     const std::wstring value = trusted ? ReadConfig(config, L"Log", L"print", L"-1") : L"-1";
     m_bPrint = _wtoi(value.c_str()) == 1;
-    m_pLogBase = std::make_unique<CLogSaveCloseFile>(m_strPath);
+    m_pLogBase = std::make_unique<CLogSaveCloseFile>(m_strPath, std::move(ownFileOwner));
 }
 
 CLogSave::~CLogSave() = default;

@@ -10,13 +10,6 @@
 
 namespace {
 
-// "C:\\a\\ToolLog\\" -> "C:\\a".
-std::wstring ParentFolder(std::wstring path) {
-    while (!path.empty() && path.back() == L'\\') path.pop_back();
-    const size_t slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
 std::wstring Timestamp() {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -61,9 +54,6 @@ private:
 };
 
 }  // namespace
-
-CLogSaveCloseFile::CLogSaveCloseFile(std::wstring path)
-    : CLogBase(path), m_ownFileOwner(ParentFolder(path)) {}
 
 void CLogSaveCloseFile::SaveText(std::string text, std::string fileName) {
     CPacketLog record;

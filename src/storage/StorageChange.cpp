@@ -1,5 +1,7 @@
 #include "storage/StorageChange.h"
 
+#include <algorithm>
+
 #include "storage/StorageCoverage.h"
 #include "storage/StorageState.h"
 
@@ -41,8 +43,10 @@ const std::vector<Item>& Items() {
     return items;
 }
 
-RegistryValue MultiString(const std::vector<std::wstring>& strings) {
+// The list of absent values as written: deleted when it names none.
+RegistryValue AbsentList(const std::vector<std::wstring>& strings) {
     RegistryValue value;
+    if (strings.empty()) return value;
     value.exists = true;
     value.type = REG_MULTI_SZ;
     std::wstring text;
@@ -74,6 +78,11 @@ bool Contains(const std::vector<std::wstring>& strings, const std::wstring& want
         if (s == wanted) return true;
     }
     return false;
+}
+
+std::vector<std::wstring> Without(std::vector<std::wstring> strings, const std::wstring& unwanted) {
+    strings.erase(std::remove(strings.begin(), strings.end(), unwanted), strings.end());
+    return strings;
 }
 
 bool IsOne(const RegistryValue& value) {
@@ -120,16 +129,20 @@ public:
     // Sets value i, saving it first when this is its first change. Its key is checked for
     // write access even when it already holds `after`.
     void Change(size_t i, const RegistryValue& after) {
-        const Item& item = Items()[i];
         const RegistryValue current = Current(i);
-        if (current != after && !m_saved.Holds(i) && !Contains(m_absent, item.savedName)) {
-            if (current.exists) {
-                m_plan.Set(kSavedKey, item.savedName, current, true);
-            } else {
-                m_absent.push_back(item.savedName);
-            }
+        if (current != after) Save(i, current);
+        m_plan.Set(Items()[i].key, Items()[i].value, after);
+    }
+
+    // Saves value i as `current` unless a copy is saved already.
+    void Save(size_t i, const RegistryValue& current) {
+        const Item& item = Items()[i];
+        if (m_saved.Holds(i) || Contains(m_absent, item.savedName)) return;
+        if (current.exists) {
+            m_plan.Set(kSavedKey, item.savedName, current, true);
+        } else {
+            m_absent.push_back(item.savedName);
         }
-        m_plan.Set(item.key, item.value, after);
     }
 
     // Sets value i without saving it: a change that turns storage on again.
@@ -150,21 +163,14 @@ public:
             if (!copy.exists) m_removeIfEmpty.push_back(item.key);
         }
         m_plan.Set(kSavedKey, item.savedName, RegistryValue(), true);
-        Forget(item.savedName);
-    }
-
-    void Forget(const std::wstring& savedName) {
-        for (size_t at = 0; at < m_absent.size(); ++at) {
-            if (m_absent[at] == savedName) m_absent.erase(m_absent.begin() + at--);
-        }
+        m_absent = Without(m_absent, item.savedName);
     }
 
     void Refuse(StorageChangeResult::Outcome outcome) { m_refusal = outcome; }
 
     StorageChangeResult Run(ChangeMode mode) {
         if (m_absent != m_saved.absent) {
-            m_plan.Set(kSavedKey, kSavedAbsent,
-                       m_absent.empty() ? RegistryValue() : MultiString(m_absent), true);
+            m_plan.Set(kSavedKey, kSavedAbsent, AbsentList(m_absent), true);
         }
         // Keys that held only what is deleted again go, the policy's own last; so does a set
         // this change empties.
@@ -269,21 +275,11 @@ std::vector<std::wstring> OurDenials(RegistryAccess& registry) {
 }
 
 bool ToolDisable::SaveBeforeCommand() {
-    m_registry.Read(kUsbStorKey, kUsbStorStartValue, &m_prior);
-    const SavedSet saved(m_registry);
-    if (saved.Holds(kUsbStor) || m_prior == kOff) return true;
-    RegistryTransaction plan(m_registry);
-    if (m_prior.exists) {
-        plan.Set(kSavedKey, Items()[kUsbStor].savedName, m_prior, true);
-    } else {
-        std::vector<std::wstring> absent = saved.absent;
-        absent.push_back(Items()[kUsbStor].savedName);
-        plan.Set(kSavedKey, kSavedAbsent, MultiString(absent), true);
-    }
-    std::wstring key;
-    LONG error = ERROR_SUCCESS;
-    m_savedNow = plan.CheckAccess(&key) == ERROR_SUCCESS &&
-                 plan.Apply(&key, &error) == RegistryTransaction::Result::Applied;
+    Planner planner(m_registry);
+    m_prior = planner.Current(kUsbStor);
+    if (planner.Saved().Holds(kUsbStor) || m_prior == kOff) return true;
+    planner.Save(kUsbStor, m_prior);
+    m_savedNow = planner.Run(ChangeMode::Apply).outcome == StorageChangeResult::Outcome::Done;
     return m_savedNow;
 }
 
@@ -306,14 +302,10 @@ void ToolDisable::PutBack() {
     RegistryTransaction plan(m_registry);
     plan.Set(kUsbStorKey, kUsbStorStartValue, m_prior);
     if (m_savedNow) {
-        const SavedSet saved(m_registry);
-        plan.Set(kSavedKey, Items()[kUsbStor].savedName, RegistryValue(), true);
-        std::vector<std::wstring> absent = saved.absent;
-        for (size_t at = 0; at < absent.size(); ++at) {
-            if (absent[at] == Items()[kUsbStor].savedName) absent.erase(absent.begin() + at--);
-        }
-        plan.Set(kSavedKey, kSavedAbsent, absent.empty() ? RegistryValue() : MultiString(absent),
-                 true);
+        const std::wstring& savedName = Items()[kUsbStor].savedName;
+        plan.Set(kSavedKey, savedName, RegistryValue(), true);
+        plan.Set(kSavedKey, kSavedAbsent,
+                 AbsentList(Without(SavedSet(m_registry).absent, savedName)), true);
         plan.RemoveIfEmpty(kSavedKey);
         plan.RemoveIfEmpty(kSavedParentKey);
     }

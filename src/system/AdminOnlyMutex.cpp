@@ -6,23 +6,19 @@
 
 #include <vector>
 
-namespace {
+#include "system/ProtectedFolder.h"
 
-struct LocalMemory {
-    ~LocalMemory() { ::LocalFree(memory); }
-    HLOCAL memory = nullptr;
-};
+namespace {
 
 // The owner of new objects, from this process's token: Administrators for an elevated
 // process on Windows.
 std::vector<BYTE> OwnOwner() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-    const win::UniqueKernelHandle owned(token);
+    win::UniqueKernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())) return {};
     std::vector<BYTE> buffer(SECURITY_MAX_SID_SIZE + sizeof(TOKEN_OWNER));
     DWORD size = 0;
-    if (!::GetTokenInformation(token, TokenOwner, buffer.data(), static_cast<DWORD>(buffer.size()),
-                               &size)) {
+    if (!::GetTokenInformation(token.Get(), TokenOwner, buffer.data(),
+                               static_cast<DWORD>(buffer.size()), &size)) {
         return {};
     }
     const PSID owner = reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner;
@@ -32,33 +28,26 @@ std::vector<BYTE> OwnOwner() {
 
 bool HasTrustedOwner(HANDLE object) {
     PSID owner = nullptr;
-    LocalMemory descriptor;
+    win::UniqueLocal descriptor;
     if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                          nullptr, nullptr, &descriptor.memory) != ERROR_SUCCESS) {
+                          nullptr, nullptr, descriptor.Put()) != ERROR_SUCCESS ||
+        owner == nullptr) {
         return false;
     }
     std::vector<BYTE> own = OwnOwner();
-    return IsTrustedObjectOwner(owner, own.empty() ? nullptr : own.data());
+    return IsTrustedAccount(owner, own.empty() ? nullptr : own.data());
 }
 
 }  // namespace
 
-bool IsTrustedObjectOwner(PSID owner, PSID ownOwner) {
-    return owner != nullptr && (::IsWellKnownSid(owner, WinLocalSystemSid) ||
-                                ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                                (ownOwner != nullptr && ::EqualSid(owner, ownOwner)));
-}
-
 AdminOnlyMutex::AdminOnlyMutex(const std::wstring& name, bool initiallyOwned) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    win::UniqueLocal descriptor;
     // Full access for SYSTEM and Administrators, nobody else; not inherited.
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            L"D:P(A;;GA;;;SY)(A;;GA;;;BA)", SDDL_REVISION_1, &descriptor, nullptr)) {
+            L"D:P(A;;GA;;;SY)(A;;GA;;;BA)", SDDL_REVISION_1, descriptor.Put(), nullptr)) {
         return;
     }
-    LocalMemory freed;
-    freed.memory = descriptor;
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
     m_mutex.Reset(::CreateMutexW(&attributes, initiallyOwned ? TRUE : FALSE, name.c_str()));
     const DWORD error = ::GetLastError();
     if (!m_mutex) {

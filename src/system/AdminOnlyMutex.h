@@ -10,10 +10,6 @@
 
 #include "win/UniqueHandle.h"
 
-// SYSTEM, Administrators, or `ownOwner`, the owner this process's own new objects get
-// (may be null): the owners of a named object that the tool trusts.
-bool IsTrustedObjectOwner(PSID owner, PSID ownOwner);
-
 class AdminOnlyMutex {
 public:
     enum class Origin {

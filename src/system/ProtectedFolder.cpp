@@ -16,11 +16,6 @@ const DWORD kCreateOrReplaceRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | DEL
 
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-struct LocalMemory {
-    ~LocalMemory() { ::LocalFree(memory); }
-    HLOCAL memory = nullptr;
-};
-
 bool IsTrustedInstaller(PSID sid) {
     static const DWORD kParts[] = {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464};
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
@@ -28,12 +23,6 @@ bool IsTrustedInstaller(PSID sid) {
     ::InitializeSid(installer, &nt, 6);
     for (DWORD i = 0; i < 6; ++i) *::GetSidSubAuthority(installer, i) = kParts[i];
     return ::EqualSid(sid, installer) != FALSE;
-}
-
-bool IsTrusted(PSID sid, PSID ownFileOwner) {
-    return ::IsWellKnownSid(sid, WinLocalSystemSid) ||
-           ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsTrustedInstaller(sid) ||
-           (ownFileOwner && ::EqualSid(sid, ownFileOwner));
 }
 
 // Deny entries are not weighed: at worst a safe list is reset to the tool's own.
@@ -48,7 +37,7 @@ bool LetsOthersIn(PACL list, PSID ownFileOwner) {
         }
         auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
         if ((allowed->Mask & kCreateOrReplaceRights) &&
-            !IsTrusted(&allowed->SidStart, ownFileOwner)) {
+            !IsTrustedAccount(&allowed->SidStart, ownFileOwner)) {
             return true;
         }
     }
@@ -68,6 +57,12 @@ void ResetList(HANDLE folder) {
 
 }  // namespace
 
+bool IsTrustedAccount(PSID sid, PSID ownOwner) {
+    return ::IsWellKnownSid(sid, WinLocalSystemSid) ||
+           ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsTrustedInstaller(sid) ||
+           (ownOwner && ::EqualSid(sid, ownOwner));
+}
+
 FolderVerdict JudgeFolder(DWORD attributes, PSECURITY_DESCRIPTOR descriptor, PSID ownFileOwner) {
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return FolderVerdict::Refuse;
@@ -75,7 +70,7 @@ FolderVerdict JudgeFolder(DWORD attributes, PSECURITY_DESCRIPTOR descriptor, PSI
     PSID owner = nullptr;
     BOOL defaulted = FALSE;
     if (!::GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner ||
-        !IsTrusted(owner, ownFileOwner)) {
+        !IsTrustedAccount(owner, ownFileOwner)) {
         return FolderVerdict::Refuse;
     }
     BOOL present = FALSE;
@@ -114,7 +109,7 @@ bool JudgeFile(const BY_HANDLE_FILE_INFORMATION& info, PSECURITY_DESCRIPTOR desc
     return !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
            info.nNumberOfLinks == 1 &&
            ::GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner != nullptr &&
-           IsTrusted(owner, ownFileOwner);
+           IsTrustedAccount(owner, ownFileOwner);
 }
 
 win::UniqueFile OpenTrustedFile(const std::wstring& path, PSID ownFileOwner) {
@@ -122,11 +117,11 @@ win::UniqueFile OpenTrustedFile(const std::wstring& path, PSID ownFileOwner) {
                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
                                        nullptr));
     BY_HANDLE_FILE_INFORMATION info = {};
-    LocalMemory descriptor;
+    win::UniqueLocal descriptor;
     if (!file || !::GetFileInformationByHandle(file.Get(), &info) ||
         ::GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, nullptr, nullptr,
-                          nullptr, nullptr, &descriptor.memory) != ERROR_SUCCESS ||
-        !JudgeFile(info, descriptor.memory, ownFileOwner)) {
+                          nullptr, nullptr, descriptor.Put()) != ERROR_SUCCESS ||
+        !JudgeFile(info, descriptor.Get(), ownFileOwner)) {
         return win::UniqueFile();
     }
     return file;
@@ -148,10 +143,9 @@ CNewFileOwner::CNewFileOwner(const std::wstring& folder) {
         if (!probe && ::GetLastError() != ERROR_FILE_EXISTS) return;
     }
     PSID owner = nullptr;
-    LocalMemory descriptor;
-    if (!probe ||
-        ::GetSecurityInfo(probe.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                          nullptr, nullptr, &descriptor.memory) != ERROR_SUCCESS) {
+    win::UniqueLocal descriptor;
+    if (!probe || ::GetSecurityInfo(probe.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                    nullptr, nullptr, nullptr, descriptor.Put()) != ERROR_SUCCESS) {
         return;
     }
     const BYTE* bytes = static_cast<const BYTE*>(owner);
@@ -171,15 +165,15 @@ CProtectedFolder::CProtectedFolder(const std::wstring& path, PSID ownFileOwner) 
                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                          nullptr));
     BY_HANDLE_FILE_INFORMATION info = {};
-    LocalMemory descriptor;
+    win::UniqueLocal descriptor;
     if (!folder || !::GetFileInformationByHandle(folder.Get(), &info) ||
         ::GetSecurityInfo(folder.Get(), SE_FILE_OBJECT,
                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                          nullptr, nullptr, &descriptor.memory) != ERROR_SUCCESS) {
+                          nullptr, nullptr, descriptor.Put()) != ERROR_SUCCESS) {
         return;
     }
     const FolderVerdict verdict =
-        JudgeFolder(info.dwFileAttributes, descriptor.memory, ownFileOwner);
+        JudgeFolder(info.dwFileAttributes, descriptor.Get(), ownFileOwner);
     if (verdict == FolderVerdict::Refuse) return;
     if (verdict == FolderVerdict::ProtectThenWrite) ResetList(folder.Get());
     m_finalPath = FinalPath(folder.Get());

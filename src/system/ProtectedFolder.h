@@ -17,8 +17,13 @@ enum class FolderVerdict {
     ProtectThenWrite,  // trusted owner, but its list lets others create or replace files
 };
 
-// Judges an existing folder by its attributes and descriptor (owner and list). Trusted
-// owners are SYSTEM, Administrators, TrustedInstaller and `ownFileOwner` (may be null).
+// The accounts trusted to own what the tool reads, writes into or waits on: SYSTEM,
+// Administrators, TrustedInstaller, and `ownOwner`, the owner this process's own new files
+// or objects get (may be null).
+bool IsTrustedAccount(PSID sid, PSID ownOwner);
+
+// Judges an existing folder by its attributes and descriptor (owner and list): its owner
+// and whoever may put files in it must be trusted accounts.
 FolderVerdict JudgeFolder(DWORD attributes, PSECURITY_DESCRIPTOR descriptor, PSID ownFileOwner);
 
 // The descriptor the tool gives its folders: owner Administrators and a protected list

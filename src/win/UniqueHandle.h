@@ -84,10 +84,19 @@ struct FindHandleTraits {
     static void Close(Handle h) { ::FindClose(h); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (security descriptors).
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::LocalFree(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueLocal = UniqueHandle<LocalMemoryTraits>;
 
 }  // namespace win

@@ -21,7 +21,7 @@ protected:
     std::string Bytes(const wchar_t* name) const { return test::ReadBytes(Path(name)); }
 
     test::TempDir m_dir;
-    CLogSaveCloseFile m_writer{m_dir.Path() + L"\\"};
+    CLogSaveCloseFile m_writer{m_dir.Path() + L"\\", CNewFileOwner(m_dir.Path())};
 };
 
 TEST_F(LogWriterTest, LineIsTimestampThreeBlanksCodePage936TextAndCrLf) {
@@ -77,7 +77,7 @@ TEST_F(LogWriterTest, FourWritersAppendingAtOnceLoseAndTearNoLine) {
     std::vector<std::thread> writers;
     for (char id = 'a'; id < 'e'; ++id) {
         writers.emplace_back([&, id] {
-            CLogSaveCloseFile writer(m_dir.Path() + L"\\");
+            CLogSaveCloseFile writer(m_dir.Path() + L"\\", CNewFileOwner(m_dir.Path()));
             WaitForSingleObject(go.Get(), INFINITE);
             for (int n = 0; n < 400; ++n) {
                 writer.SaveText(std::string(1, id) + std::to_string(n) + std::string(1000, id),
